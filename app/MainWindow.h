@@ -1,0 +1,42 @@
+// The main window: frame and title bar. VideoWindow, ControlBarWindow and the
+// open dialog follow it when it moves or changes size.
+#pragma once
+
+#include "PlainWindow.h"
+
+#include <string>
+
+namespace corvina {
+
+class MainWindow : public PlainWindow {
+public:
+    static constexpr int kWidth = 858;
+    static constexpr int kHeight = 496;
+    static constexpr int kMinWidth = 770;
+    static constexpr int kMinHeight = 480;
+    static constexpr int kTitleHeight = 26;
+
+    // Creates the window (hidden) and runs its created step.
+    [[nodiscard]] bool load();
+
+    // The layout callback: VideoWindow and ControlBarWindow over the frame.
+    void layoutFollowers() const;
+    // Position-only follow, plus the open dialog's dock.
+    void followMove() const;
+
+    RECT closeBoxRect() const;
+
+protected:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void createdStep();
+    void paint(HDC dc) const;
+    bool activatedOnce_ = false;
+};
+
+// Ends the process at once, as the title bar's close button does: no end
+// routine runs and the engine is not shut down.
+[[noreturn]] void terminateProcessNow();
+
+} // namespace corvina

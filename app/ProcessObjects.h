@@ -1,0 +1,57 @@
+// Everything that lives for the whole process: created together at start,
+// destroyed together by the end routine (never by a title-bar close, which
+// ends the process at once).
+#pragma once
+
+#include "EngineConfig.h"
+#include "GdiplusSession.h"
+#include "MainWindow.h"
+#include "OpenDialog.h"
+#include "PlayerEngine.h"
+#include "VideoWindow.h"
+
+#include <string>
+#include <vector>
+
+namespace corvina {
+
+struct ProcessObjects {
+    // Declared first, destroyed last: the windows and the engine go before it.
+    GdiplusSession gdiplus;
+    PlayerEngine engine;
+    EngineConfig engineSettings; // the standalone one, bound when VideoWindow is created
+
+    int resumePending = 0;
+    int fullscreenOn = 0;
+    int listIndex = 0;
+    std::string pendingStatus;
+    std::vector<std::string> launchArguments;
+    std::string currentInfoHash;
+    int barHidden = 0;
+    int fadeSerial = 0;
+    bool animationSwitch = false;
+    bool windowIconInTitle = false;
+
+    MainWindow mainWindow;
+    VideoWindow videoWindow;
+    ControlBarWindow controlBarWindow;
+    OpenDialog openDialog;
+
+    // Steps of MainWindow's created step that belong to other parts.
+    void registerProtocol();
+    OpenDialogActions openDialogActions();
+    void handleLaunchArgument(const std::string& argument);
+
+    // The state timer and the engine's callbacks.
+    void stateTimerTick();
+    void engineMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void bufferingReport(int percent);
+};
+
+// The process's objects; valid from start-up to the end routine.
+ProcessObjects& processObjects();
+
+// Start-up in order, the message loop, the end routine. Returns the exit code.
+int runProgram();
+
+} // namespace corvina

@@ -1,0 +1,15 @@
+// Data the program carries in its resources.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace corvina {
+
+inline constexpr wchar_t kLogoResource[] = L"LOGO";                // 227 x 70 PNG with alpha
+inline constexpr wchar_t kEngineImageResource[] = L"ENGINE_IMAGE"; // the compressed engine library
+
+// The bytes of an RCDATA resource of the executable; empty when missing.
+std::vector<uint8_t> loadResourceBytes(const wchar_t* name);
+
+} // namespace corvina

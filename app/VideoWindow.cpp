@@ -1,0 +1,67 @@
+#include "VideoWindow.h"
+
+#include "EngineCallbacks.h"
+#include "ProcessObjects.h"
+#include "Resources.h"
+
+namespace corvina {
+namespace {
+// The identifier handed to the engine as item 3.
+constexpr char kEngineIdentifier[] = "{8A4C6F7E-2B1D-4E3A-9C5F-0D7B6E1A2F34}";
+} // namespace
+
+bool VideoWindow::load(HWND owner) {
+    if (!createWindow(0, L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0, kWidth, kHeight, owner))
+        return false;
+    bindEngine();
+    return true;
+}
+
+void VideoWindow::bindEngine() {
+    ProcessObjects& app = processObjects();
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    app.engine.create(hwnd(), 0, 0, client.right, client.bottom, engineCallbacks());
+    app.engine.setLogo(loadResourceBytes(kLogoResource));
+    app.engine.setConfig(3, kEngineIdentifier);
+    app.engineSettings.bind(app.engine.handle());
+    SetTimer(hwnd(), kStateTimer, 1000, nullptr);
+}
+
+LRESULT VideoWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        processObjects().engine.move(0, 0, LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kStateTimer)
+            processObjects().stateTimerTick();
+        return 0;
+    case WM_ERASEBKGND: {
+        RECT r{};
+        GetClientRect(hwnd(), &r);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        return 1;
+    }
+    default:
+        return PlainWindow::handleMessage(message, wParam, lParam);
+    }
+}
+
+bool ControlBarWindow::load(HWND owner) {
+    return createWindow(0, L"", WS_POPUP, 0, 0, kWidth, kHeight, owner);
+}
+
+LRESULT ControlBarWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ERASEBKGND) {
+        RECT r{};
+        GetClientRect(hwnd(), &r);
+        HBRUSH brush = CreateSolidBrush(RGB(40, 42, 50));
+        FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
+        DeleteObject(brush);
+        return 1;
+    }
+    return PlainWindow::handleMessage(message, wParam, lParam);
+}
+
+} // namespace corvina

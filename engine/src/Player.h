@@ -1,0 +1,54 @@
+// One engine instance: its video window, its configuration and its playback.
+#pragma once
+
+#include "ConfigStore.h"
+#include "EngineWindow.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+namespace engine {
+
+class Player {
+public:
+    Player() = default;
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    [[nodiscard]] bool create(HWND parent, int x, int y, int width, int height, const Callbacks& callbacks);
+    HWND window() const { return window_.hwnd(); }
+    bool setLogo(HBITMAP logo) { return window_.setLogo(logo); }
+
+    bool open(const std::string& pathOrUrl);
+    bool play();
+    bool pause();
+    bool close();
+    int state() const;
+    int duration() const;
+    int position() const;
+    bool seek(int ms);
+    bool isSeeking() const;
+    int bufferProgress() const;
+    int videoWidth() const;
+    int videoHeight() const;
+
+    void setVolume(int volume);
+    int volume() const { return volume_.load(); }
+
+    void setConfig(int item, std::string value);
+    // Valid until the next call of configText on this player.
+    const char* configText(int item);
+
+    EngineWindow& engineWindow() { return window_; }
+
+private:
+    EngineWindow window_;
+    ConfigStore config_;
+    std::atomic<int> volume_{100};
+    std::mutex returnMutex_;
+    std::string returned_;
+};
+
+} // namespace engine

@@ -1,0 +1,254 @@
+// The open dialog as a real window: layout, texts, columns, docking, hiding,
+// and the handlers its buttons call.
+#include "OpenDialog.h"
+#include "TestSupport.h"
+#include "TextConvert.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace testing_support;
+using corvina::OpenDialog;
+
+namespace {
+
+struct Recorded {
+    std::vector<std::pair<std::string, std::string>> played;
+    int searches = 0, continues = 0, altResolves = 0;
+};
+
+class OpenDialogTest : public ::testing::Test {
+protected:
+    TestWindow main{100, 50, 858, 496};
+    OpenDialog dialog;
+    Recorded recorded;
+
+    void SetUp() override {
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&icc);
+        corvina::OpenDialogActions actions;
+        actions.playStream = [this](const std::string& url, const std::string& cookie) {
+            recorded.played.emplace_back(url, cookie);
+        };
+        actions.startSearch = [this] { ++recorded.searches; };
+        actions.continueLastPlayback = [this] { ++recorded.continues; };
+        actions.resolveByAltServer = [this] { ++recorded.altResolves; };
+        ASSERT_TRUE(dialog.load(main.hwnd(), actions));
+        ShowWindow(dialog.hwnd(), SW_SHOWNOACTIVATE);
+    }
+
+    RECT rectIn(HWND child) const {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+
+    void click(int id) { SendMessageW(dialog.control(id), BM_CLICK, 0, 0); }
+};
+
+TEST_F(OpenDialogTest, WindowCaptionSizeAndDock) {
+    wchar_t caption[64] = {};
+    GetWindowTextW(dialog.hwnd(), caption, 64);
+    EXPECT_EQ(corvina::wideToGbk(caption), "文件打开方式");
+    RECT d = dialog.screenRect();
+    EXPECT_EQ(d.right - d.left, 523);
+    EXPECT_EQ(d.bottom - d.top, 490);
+    EXPECT_EQ(d.left, 100 + 858);
+    EXPECT_EQ(d.top, 50);
+}
+
+TEST_F(OpenDialogTest, EveryControlAtItsRectangleWithItsText) {
+    struct Case {
+        int id;
+        RECT rect; // left, top, right, bottom inside the parent
+        const char* text;
+    } cases[] = {
+        {corvina::kTabControl, {-1, 0, 519, 464}, ""},
+        {corvina::kHashLabel, {7, 27, 65, 51}, "输入HASH："},
+        {corvina::kHashEdit, {69, 26, 319, 52}, OpenDialog::kSampleHash},
+        {corvina::kSearchButton, {323, 24, 513, 54}, "寻找"},
+        {corvina::kContinueButton, {408, 24, 513, 54}, "继续上次"},
+        {corvina::kResultList, {5, 61, 512, 456}, ""},
+        {corvina::kUrlEdit, {9, 40, 513, 80}, "请输入网络地址播放"},
+        {corvina::kPlayUrlButton, {9, 88, 513, 184}, nullptr},
+        {corvina::kUrlLabel, {9, 192, 513, 232}, "支持以下媒体文件传输协议(http/ftp/mms/rtsp/rtmp/hls等)"},
+        {corvina::kFileEdit, {8, 36, 417, 76}, "请输入本地地址播放"},
+        {corvina::kChooseFileButton, {425, 40, 505, 72}, nullptr},
+        {corvina::kPlayFileButton, {8, 84, 512, 180}, nullptr},
+        {corvina::kFileLabel, {8, 188, 512, 228}, "完美支持所有视频格式"},
+    };
+    for (const Case& c : cases) {
+        HWND control = dialog.control(c.id);
+        ASSERT_NE(control, nullptr) << c.id;
+        RECT r = rectIn(control);
+        EXPECT_EQ(r.left, c.rect.left) << c.id;
+        EXPECT_EQ(r.top, c.rect.top) << c.id;
+        EXPECT_EQ(r.right, c.rect.right) << c.id;
+        EXPECT_EQ(r.bottom, c.rect.bottom) << c.id;
+        if (c.text) {
+            EXPECT_EQ(dialog.text(c.id), c.text) << c.id;
+        }
+    }
+    EXPECT_EQ(std::string(OpenDialog::kSampleHash).size(), 40u);
+}
+
+TEST_F(OpenDialogTest, TabsAndTheirPages) {
+    HWND tab = dialog.control(corvina::kTabControl);
+    ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 3);
+    const char* titles[] = {"磁力解析", "网络地址播放", "打开本地"};
+    for (int i = 0; i < 3; ++i) {
+        wchar_t buffer[64] = {};
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = buffer;
+        item.cchTextMax = 64;
+        SendMessageW(tab, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(corvina::wideToGbk(buffer), titles[i]);
+    }
+    EXPECT_TRUE(IsWindowVisible(dialog.control(corvina::kResultList)));
+    EXPECT_FALSE(IsWindowVisible(dialog.control(corvina::kUrlEdit)));
+    dialog.selectTab(1);
+    EXPECT_FALSE(IsWindowVisible(dialog.control(corvina::kResultList)));
+    EXPECT_TRUE(IsWindowVisible(dialog.control(corvina::kUrlEdit)));
+    dialog.selectTab(2);
+    EXPECT_TRUE(IsWindowVisible(dialog.control(corvina::kFileEdit)));
+    EXPECT_FALSE(IsWindowVisible(dialog.control(corvina::kUrlEdit)));
+}
+
+TEST_F(OpenDialogTest, ResultListColumns) {
+    HWND list = dialog.control(corvina::kResultList);
+    struct Column {
+        const char* title;
+        int width;
+    } columns[] = {{"序号", 50}, {"名称", 350}, {"大小", 100}, {"sh1", 200}};
+    for (int i = 0; i < 4; ++i) {
+        wchar_t buffer[64] = {};
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = buffer;
+        column.cchTextMax = 64;
+        ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column)));
+        EXPECT_EQ(corvina::wideToGbk(buffer), columns[i].title);
+        EXPECT_EQ(column.cx, columns[i].width);
+    }
+    // Rows: append, fill, read back, select.
+    EXPECT_EQ(dialog.rowCount(), 0);
+    EXPECT_EQ(dialog.selectedRow(), -1);
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(dialog.appendRow(), r);
+        dialog.setCell(r, 0, std::to_string(r));
+        dialog.setCell(r, 1, "电影" + std::to_string(r) + ".mkv");
+    }
+    EXPECT_EQ(dialog.rowCount(), 3);
+    EXPECT_EQ(dialog.cell(2, 1), "电影2.mkv");
+    EXPECT_EQ(dialog.cell(5, 1), "");
+    dialog.selectRow(1);
+    EXPECT_EQ(dialog.selectedRow(), 1);
+    dialog.selectRow(-1);
+    EXPECT_EQ(dialog.selectedRow(), -1);
+    dialog.clearRows();
+    EXPECT_EQ(dialog.rowCount(), 0);
+}
+
+TEST_F(OpenDialogTest, ButtonsCallTheirActions) {
+    // 按钮1 hands the untouched placeholder on like any other text.
+    click(corvina::kPlayUrlButton);
+    click(corvina::kPlayFileButton);
+    dialog.setText(corvina::kUrlEdit, "http://127.0.0.1/a.mp4");
+    click(corvina::kPlayUrlButton);
+    using Played = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(recorded.played, (Played{{"请输入网络地址播放", ""}, {"请输入本地地址播放", ""}, {"http://127.0.0.1/a.mp4", ""}}));
+    click(corvina::kSearchButton);
+    click(corvina::kContinueButton);
+    EXPECT_EQ(recorded.searches, 1);
+    EXPECT_EQ(recorded.continues, 1);
+
+    dialog.appendRow();
+    NMITEMACTIVATE activate{};
+    activate.hdr.hwndFrom = dialog.control(corvina::kResultList);
+    activate.hdr.idFrom = corvina::kResultList;
+    activate.hdr.code = NM_DBLCLK;
+    activate.iItem = 0;
+    SendMessageW(dialog.control(corvina::kTabControl), WM_NOTIFY, corvina::kResultList,
+                 reinterpret_cast<LPARAM>(&activate));
+    EXPECT_EQ(recorded.altResolves, 1);
+}
+
+TEST_F(OpenDialogTest, OverlappingSearchButtonsStayReachable) {
+    HWND tab = dialog.control(corvina::kTabControl);
+    // The left part of the search button and the continue button each take a click there.
+    EXPECT_EQ(ChildWindowFromPointEx(tab, POINT{350, 40}, CWP_SKIPINVISIBLE), dialog.control(corvina::kSearchButton));
+    EXPECT_EQ(ChildWindowFromPointEx(tab, POINT{450, 40}, CWP_SKIPINVISIBLE),
+              dialog.control(corvina::kContinueButton));
+}
+
+TEST_F(OpenDialogTest, ClickInUrlEditClearsOnlyThePlaceholder) {
+    HWND edit = dialog.control(corvina::kUrlEdit);
+    SendMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(edit, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(dialog.text(corvina::kUrlEdit), "");
+    dialog.setText(corvina::kUrlEdit, "rtsp://x");
+    SendMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(edit, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(dialog.text(corvina::kUrlEdit), "rtsp://x");
+    // 编辑框2 has no such handler.
+    HWND fileEdit = dialog.control(corvina::kFileEdit);
+    SendMessageW(fileEdit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(fileEdit, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(dialog.text(corvina::kFileEdit), "请输入本地地址播放");
+}
+
+TEST_F(OpenDialogTest, CloseOnlyHides) {
+    dialog.appendRow();
+    dialog.setCell(0, 1, "keep");
+    SendMessageW(dialog.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(dialog.hwnd()));
+    EXPECT_FALSE(IsWindowVisible(dialog.hwnd()));
+    ShowWindow(dialog.hwnd(), SW_SHOWNOACTIVATE);
+    EXPECT_EQ(dialog.cell(0, 1), "keep");
+}
+
+// Answers the file chooser from a second thread: waits until it is up, then
+// acts again every 300 ms until it has gone (an early answer can be lost while
+// the chooser is still setting itself up).
+void answerChooser(const std::wstring& fileName, bool cancel) {
+    const std::wstring title = corvina::gbkToWide("打开");
+    HWND chooser = nullptr;
+    for (int i = 0; i < 1500 && !(chooser && IsWindowVisible(chooser)); ++i) {
+        chooser = FindWindowW(L"#32770", title.c_str());
+        Sleep(20);
+    }
+    for (int attempt = 0; chooser && IsWindow(chooser) && attempt < 100; ++attempt) {
+        if (!cancel) {
+            // The file-name box of the chooser (cmb13, or edt1 in the old style).
+            HWND name = GetDlgItem(chooser, 0x47C);
+            if (!name)
+                name = GetDlgItem(chooser, 0x480);
+            SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName.c_str()));
+        }
+        PostMessageW(chooser, WM_COMMAND, cancel ? IDCANCEL : IDOK, 0);
+        Sleep(300);
+    }
+}
+
+TEST_F(OpenDialogTest, FileChooserFillsTheFileBoxAndCancelChangesNothing) {
+    TempFolder folder;
+    const std::wstring file = folder.file(corvina::gbkToWide("样片.mp4"));
+    ASSERT_TRUE(writeFile(file, {1, 2, 3}));
+
+    std::thread cancel(answerChooser, L"", true);
+    dialog.chooseFile();
+    cancel.join();
+    EXPECT_EQ(dialog.text(corvina::kFileEdit), "请输入本地地址播放");
+
+    std::thread choose(answerChooser, file, false);
+    dialog.chooseFile();
+    choose.join();
+    EXPECT_EQ(dialog.text(corvina::kFileEdit), corvina::wideToGbk(file));
+}
+
+} // namespace

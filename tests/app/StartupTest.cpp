@@ -1,0 +1,220 @@
+// The real program, started from outside in an empty folder.
+#include "TestSupport.h"
+#include "TextConvert.h"
+#include "UniqueHandle.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+struct FoundWindows {
+    DWORD pid = 0;
+    HWND main = nullptr, video = nullptr, bar = nullptr, dialog = nullptr;
+};
+
+BOOL CALLBACK collect(HWND hwnd, LPARAM param) {
+    auto* found = reinterpret_cast<FoundWindows*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != found->pid)
+        return TRUE;
+    wchar_t title[64] = {};
+    GetWindowTextW(hwnd, title, 64);
+    const std::string text = corvina::wideToGbk(title);
+    if (text == "Corvina")
+        found->main = hwnd;
+    else if (text == "文件打开方式")
+        found->dialog = hwnd;
+    return TRUE;
+}
+
+struct Owned {
+    HWND owner;
+    HWND result;
+};
+
+BOOL CALLBACK findOwned(HWND hwnd, LPARAM param) {
+    auto* owned = reinterpret_cast<Owned*>(param);
+    if (GetWindow(hwnd, GW_OWNER) == owned->owner) {
+        owned->result = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+FoundWindows findWindows(DWORD pid) {
+    FoundWindows found;
+    found.pid = pid;
+    EnumWindows(&collect, reinterpret_cast<LPARAM>(&found));
+    if (found.main) {
+        // VideoWindow is owned by MainWindow, ControlBarWindow by VideoWindow.
+        auto byOwner = [&](HWND owner) {
+            Owned o{owner, nullptr};
+            EnumWindows(&findOwned, reinterpret_cast<LPARAM>(&o));
+            return o.result;
+        };
+        found.video = byOwner(found.main);
+        if (found.video)
+            found.bar = byOwner(found.video);
+    }
+    return found;
+}
+
+class RunningProgram {
+public:
+    RunningProgram(const std::wstring& folder, const std::wstring& arguments = L"") {
+        const std::wstring exe = folder + L"\\Corvina.exe";
+        std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                           &si, &pi)) {
+            process_.reset(pi.hProcess);
+            CloseHandle(pi.hThread);
+            pid_ = pi.dwProcessId;
+        }
+    }
+    ~RunningProgram() {
+        if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process_.get(), 1);
+            WaitForSingleObject(process_.get(), 10000);
+        }
+    }
+    bool started() const { return static_cast<bool>(process_); }
+    DWORD pid() const { return pid_; }
+    bool waitForWindows(FoundWindows& found) {
+        return waitFor([&] {
+            found = findWindows(pid_);
+            return found.main && found.video && found.bar && found.dialog && IsWindowVisible(found.main) &&
+                   IsWindowVisible(found.dialog) && IsWindowVisible(found.video);
+        }, 60000);
+    }
+    // Exit code once the process ended within the bound, or -1.
+    int waitForExit(int timeoutMs) {
+        if (WaitForSingleObject(process_.get(), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(process_.get(), &code);
+        return static_cast<int>(code);
+    }
+
+private:
+    corvina::UniqueHandle process_;
+    DWORD pid_ = 0;
+};
+
+std::wstring copyProgramTo(const TempFolder& folder) {
+    CopyFileW((binDirectory() + L"\\Corvina.exe").c_str(), folder.file(L"Corvina.exe").c_str(), FALSE);
+    return folder.path();
+}
+
+RECT windowRect(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+TEST(Startup, EmptyFolderGetsTheEngineAndTheFourWindowsInPlace) {
+    TempFolder folder;
+    copyProgramTo(folder);
+    RunningProgram program(folder.path());
+    ASSERT_TRUE(program.started());
+    FoundWindows w;
+    ASSERT_TRUE(program.waitForWindows(w));
+
+    // The engine library was written from the program's own image.
+    EXPECT_EQ(readFile(folder.file(L"APlayerCaller.dll")), readFile(binDirectory() + L"\\APlayerCaller.dll"));
+
+    const RECT m = windowRect(w.main);
+    EXPECT_EQ(m.right - m.left, 858);
+    EXPECT_EQ(m.bottom - m.top, 496);
+    const RECT v = windowRect(w.video);
+    EXPECT_EQ(v.left, m.left + 6);
+    EXPECT_EQ(v.top, m.top + 26);
+    EXPECT_EQ(v.right - v.left, 858 - 12);
+    EXPECT_EQ(v.bottom - v.top, 496 - 32);
+    const RECT b = windowRect(w.bar);
+    EXPECT_EQ(b.left, m.left + 5);
+    EXPECT_EQ(b.bottom, m.bottom - 5);
+    EXPECT_EQ(b.right - b.left, 858 - 10);
+    EXPECT_EQ(b.bottom - b.top, 51);
+    const RECT d = windowRect(w.dialog);
+    EXPECT_EQ(d.left, m.right);
+    EXPECT_EQ(d.top, m.top);
+
+    // The engine's video window fills VideoWindow and shows the idle logo on black.
+    HWND engineWindow = GetWindow(w.video, GW_CHILD);
+    ASSERT_NE(engineWindow, nullptr);
+    const RECT e = windowRect(engineWindow);
+    EXPECT_EQ(e.right - e.left, v.right - v.left);
+    EXPECT_EQ(e.bottom - e.top, v.bottom - v.top);
+    const int cx = (e.left + e.right) / 2, cy = (e.top + e.bottom) / 2;
+    EXPECT_TRUE(waitFor([&] { return screenPixel(e.left + 3, e.top + 3) == 0u; }));
+    bool logoSeen = waitFor([&] {
+        auto pixels = grabScreen(RECT{cx - 113, cy - 35, cx + 114, cy + 35});
+        // The logo's blue badge (#2E8BFF).
+        for (uint32_t p : pixels) {
+            const int red = (p >> 16) & 0xFF, green = (p >> 8) & 0xFF, blue = p & 0xFF;
+            if (red < 90 && green > 110 && green < 170 && blue > 220)
+                return true;
+        }
+        return false;
+    });
+    EXPECT_TRUE(logoSeen);
+
+    // Moving MainWindow takes the followers along, the hidden dialog included.
+    SendMessageW(w.dialog, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(w.dialog));
+    EXPECT_FALSE(IsWindowVisible(w.dialog));
+    SetWindowPos(w.main, nullptr, 20, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(waitFor([&] { return windowRect(w.dialog).left == 20 + 858 && windowRect(w.video).left == 26; }));
+    EXPECT_EQ(windowRect(w.dialog).top, 30);
+    EXPECT_EQ(windowRect(w.bar).left, 25);
+
+    // Resizing to the minimum lays VideoWindow out at 758 x 448.
+    SetWindowPos(w.main, nullptr, 0, 0, 770, 480, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(waitFor([&] {
+        RECT r = windowRect(w.video);
+        return r.right - r.left == 758 && r.bottom - r.top == 448;
+    }));
+    RECT r = windowRect(engineWindow);
+    EXPECT_EQ(r.right - r.left, 758);
+    EXPECT_EQ(r.bottom - r.top, 448);
+
+    // Any end other than the title-bar close runs the end routine: a clean exit.
+    PostMessageW(w.main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.waitForExit(30000), 0);
+}
+
+TEST(Startup, ExistingEngineLibraryIsNeverRewritten) {
+    TempFolder folder;
+    copyProgramTo(folder);
+    const std::vector<uint8_t> foreign = {'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l'};
+    ASSERT_TRUE(writeFile(folder.file(L"APlayerCaller.dll"), foreign));
+    RunningProgram program(folder.path());
+    FoundWindows w;
+    ASSERT_TRUE(program.waitForWindows(w)); // the windows come up without an engine
+    EXPECT_EQ(GetWindow(w.video, GW_CHILD), nullptr);
+    EXPECT_EQ(readFile(folder.file(L"APlayerCaller.dll")), foreign);
+}
+
+TEST(Startup, TitleBarCloseEndsTheProcessAtOnce) {
+    TempFolder folder;
+    copyProgramTo(folder);
+    RunningProgram program(folder.path());
+    FoundWindows w;
+    ASSERT_TRUE(program.waitForWindows(w));
+    RECT client{};
+    GetClientRect(w.main, &client);
+    const LPARAM at = MAKELPARAM(client.right - 4 - 11, 4 + 9); // the close box
+    PostMessageW(w.main, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(w.main, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(program.waitForExit(30000), 0);
+}
+
+} // namespace

@@ -1,0 +1,54 @@
+// Helpers shared by the tests: waiting on conditions with a bound, pumping
+// messages, temporary folders, reading screen pixels.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// Pumps this thread's messages until `done` holds or `timeoutMs` passes.
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 20000);
+void pumpMessages(int forMs);
+
+// A fresh empty folder, removed with its contents on destruction.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::wstring& path() const { return path_; }
+    std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+std::vector<uint8_t> readFile(const std::wstring& path);
+bool writeFile(const std::wstring& path, const std::vector<uint8_t>& bytes);
+bool fileExists(const std::wstring& path);
+std::wstring binDirectory(); // where the test programs, Corvina.exe and the engine library are
+
+// Screen pixels (0x00RRGGBB) of a rectangle, read back from the display.
+std::vector<uint32_t> grabScreen(const RECT& rect);
+COLORREF screenPixel(int x, int y);
+
+// A plain top-level window to parent things in tests.
+class TestWindow {
+public:
+    TestWindow(int x, int y, int width, int height, bool visible = true);
+    ~TestWindow();
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    HWND hwnd() const { return hwnd_; }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+} // namespace testing_support
