@@ -13,6 +13,12 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # has no Unix charset for file names, and non-ASCII paths cannot be opened.
 # The locale is compiled once into the build folder; nothing system-wide changes.
 export LOCPATH="$build_dir/locale"
+if [ ! -d "$LOCPATH/zh_CN.UTF-8" ]; then
+    mkdir -p "$LOCPATH"
+    localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8.tmp$$" >/dev/null 2>&1 &&
+        mv -T "$LOCPATH/zh_CN.UTF-8.tmp$$" "$LOCPATH/zh_CN.UTF-8" 2>/dev/null
+    rm -rf "$LOCPATH/zh_CN.UTF-8.tmp$$"
+fi
 export LC_ALL=zh_CN.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # Gstreamer's registry is rebuilt on first use; keep it inside the build folder.
@@ -24,10 +30,6 @@ init_prefix() {
     # Creating a prefix once is slow; a lock keeps parallel tests from racing.
     exec 9>"$build_dir/.wineprefix.lock"
     flock 9
-    if [ ! -d "$LOCPATH/zh_CN.UTF-8" ]; then
-        mkdir -p "$LOCPATH"
-        localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" >/dev/null 2>&1 || true
-    fi
     if [ ! -f "$WINEPREFIX/.corvina-ready-2" ]; then
         mkdir -p "$WINEPREFIX"
         "$wine_bin" wineboot -i >/dev/null 2>&1

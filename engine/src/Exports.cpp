@@ -39,8 +39,10 @@ private:
 };
 
 PlayerTable& table() {
-    static PlayerTable instance;
-    return instance;
+    // Never destroyed: at process exit the engines' threads are gone already,
+    // and joining them from the library's unload would hang or crash.
+    static PlayerTable* instance = new PlayerTable;
+    return *instance;
 }
 
 template <typename F> int withPlayer(int handle, F f) {

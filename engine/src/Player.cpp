@@ -12,31 +12,121 @@ bool Player::create(HWND parent, int x, int y, int width, int height, const Call
     return window_.create(parent, x, y, width, height, callbacks);
 }
 
-// Decoding arrives with the media pipeline; until then every open fails and
-// the engine stays idle, showing its logo.
-bool Player::open(const std::string&) { return false; }
-bool Player::play() { return false; }
-bool Player::pause() { return false; }
+std::shared_ptr<MediaSession> Player::session() const {
+    std::lock_guard lock(sessionMutex_);
+    return session_;
+}
+
+bool Player::open(const std::string& pathOrUrl) {
+    close();
+    auto session = std::make_shared<MediaSession>(window_, config_, volume_);
+    {
+        std::lock_guard lock(sessionMutex_);
+        session_ = session;
+    }
+    session->start(pathOrUrl);
+    return true;
+}
+
+bool Player::play() {
+    auto s = session();
+    return s && s->play();
+}
+
+bool Player::pause() {
+    auto s = session();
+    return s && s->pause();
+}
+
 bool Player::close() {
+    std::shared_ptr<MediaSession> session;
+    {
+        std::lock_guard lock(sessionMutex_);
+        session = std::move(session_);
+    }
+    if (session)
+        session->stop(); // joins its threads; promptly, as reads are aborted
     window_.showLogo();
     return true;
 }
-int Player::state() const { return APLAYER_STATE_IDLE; }
-int Player::duration() const { return 0; }
-int Player::position() const { return 0; }
-bool Player::seek(int) { return false; }
-bool Player::isSeeking() const { return false; }
-int Player::bufferProgress() const { return 0; }
-int Player::videoWidth() const { return 0; }
-int Player::videoHeight() const { return 0; }
+
+int Player::state() const {
+    auto s = session();
+    return s ? s->state() : APLAYER_STATE_IDLE;
+}
+
+int Player::duration() const {
+    auto s = session();
+    return s ? s->duration() : 0;
+}
+
+int Player::position() const {
+    auto s = session();
+    return s ? s->position() : 0;
+}
+
+bool Player::seek(int ms) {
+    auto s = session();
+    return s && s->seek(ms);
+}
+
+bool Player::isSeeking() const {
+    auto s = session();
+    return s && s->seeking();
+}
+
+int Player::bufferProgress() const {
+    auto s = session();
+    return s ? s->bufferProgress() : 0;
+}
+
+int Player::videoWidth() const {
+    auto s = session();
+    return s ? s->videoWidth() : 0;
+}
+
+int Player::videoHeight() const {
+    auto s = session();
+    return s ? s->videoHeight() : 0;
+}
+
+uint64_t Player::framesPresented() const {
+    auto s = session();
+    return s ? s->framesPresented() : 0;
+}
+
+uint64_t Player::framesDropped() const {
+    auto s = session();
+    return s ? s->framesDropped() : 0;
+}
 
 void Player::setVolume(int volume) { volume_ = std::clamp(volume, 0, 100); }
 
-void Player::setConfig(int item, std::string value) { config_.set(item, std::move(value)); }
+void Player::setConfig(int item, std::string value) {
+    if (item == APLAYER_ITEM_TOTAL_BYTES || item == APLAYER_ITEM_READ_BYTES)
+        return; // read only
+    config_.set(item, std::move(value));
+    auto s = session();
+    if (!s)
+        return;
+    if (item == APLAYER_ITEM_COOKIE)
+        s->cookieArrived();
+    else if ((item >= APLAYER_ITEM_BRIGHTNESS && item <= APLAYER_ITEM_HUE) ||
+             (item >= APLAYER_ITEM_FLIP_H && item <= APLAYER_ITEM_COMPARE))
+        s->pictureChanged();
+}
 
 const char* Player::configText(int item) {
+    std::string text;
+    if (item == APLAYER_ITEM_TOTAL_BYTES || item == APLAYER_ITEM_READ_BYTES) {
+        auto s = session();
+        const uint64_t bytes = !s ? 0 : item == APLAYER_ITEM_TOTAL_BYTES ? s->totalBytes() : s->availableBytes();
+        text = std::to_string(bytes);
+    } else {
+        text = config_.get(item);
+    }
     std::lock_guard lock(returnMutex_);
-    returned_ = config_.get(item);
+    returned_ = std::move(text);
     return returned_.c_str();
 }
 

@@ -3,8 +3,10 @@
 
 #include "ConfigStore.h"
 #include "EngineWindow.h"
+#include "MediaSession.h"
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -42,11 +44,18 @@ public:
     const char* configText(int item);
 
     EngineWindow& engineWindow() { return window_; }
+    // The current session's counters, for measuring.
+    uint64_t framesPresented() const;
+    uint64_t framesDropped() const;
 
 private:
+    std::shared_ptr<MediaSession> session() const;
+
     EngineWindow window_;
     ConfigStore config_;
     std::atomic<int> volume_{100};
+    mutable std::mutex sessionMutex_;
+    std::shared_ptr<MediaSession> session_;
     std::mutex returnMutex_;
     std::string returned_;
 };

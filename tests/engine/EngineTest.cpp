@@ -1,0 +1,315 @@
+// The engine library through its C interface, playing real media files and
+// streams from a loopback server.
+#include "EngineLibrary.h"
+#include "LoopbackHttpServer.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+
+using namespace testing_support;
+
+namespace {
+
+std::wstring mediaPath(const wchar_t* name) { return binDirectory() + L"\\..\\media\\" + name; }
+
+std::string gbkPath(const std::wstring& path) {
+    int n = WideCharToMultiByte(936, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(936, 0, path.c_str(), -1, s.data(), n, nullptr, nullptr);
+    s.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
+    return s;
+}
+
+// What the callbacks saw; they arrive on the test's (creating) thread.
+struct Seen {
+    std::vector<int> buffering;
+    std::vector<std::string> missing;
+    DWORD callbackThread = 0;
+} g_seen;
+
+void __stdcall onBuffering(int percent) {
+    g_seen.buffering.push_back(percent);
+    g_seen.callbackThread = GetCurrentThreadId();
+}
+void __stdcall onMissing(const char* name) {
+    g_seen.missing.push_back(name ? name : "");
+    g_seen.callbackThread = GetCurrentThreadId();
+}
+
+class EngineTest : public ::testing::Test {
+protected:
+    const corvina::EngineLibrary::Functions& api = corvina::EngineLibrary::program().functions();
+    TestWindow parent{20, 20, 320, 240};
+    int handle = 0;
+
+    void SetUp() override {
+        g_seen = Seen{};
+        ASSERT_NE(api.create, nullptr);
+        handle = api.create(parent.hwnd(), 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr,
+                            reinterpret_cast<void*>(&onBuffering), nullptr, reinterpret_cast<void*>(&onMissing),
+                            nullptr);
+        ASSERT_GT(handle, 0);
+    }
+    void TearDown() override {
+        const ULONGLONG started = GetTickCount64();
+        api.destroy(handle);
+        EXPECT_LT(GetTickCount64() - started, 3000u) << "destroy must return promptly";
+    }
+
+    int state() const { return api.getState(handle); }
+    int position() const { return api.getPosition(handle); }
+    bool waitState(int wanted, int timeoutMs = 20000) {
+        return waitFor([&] { return state() == wanted; }, timeoutMs);
+    }
+    void open(const std::string& url) { api.open(handle, url.c_str()); }
+    std::string config(int item) const { return api.getConfig(handle, item); }
+    COLORREF pixelAt(int x, int y) {
+        RECT r{};
+        GetWindowRect(api.getWindow(handle), &r);
+        return screenPixel(r.left + x, r.top + y);
+    }
+    static bool reddish(COLORREF p) { return ((p >> 16) & 0xFF) > 180 && ((p >> 8) & 0xFF) < 90 && (p & 0xFF) < 90; }
+    static bool bluish(COLORREF p) { return ((p >> 16) & 0xFF) < 90 && (p & 0xFF) > 180; }
+};
+
+TEST_F(EngineTest, LocalFilePlaysAdvancesAndEnds) {
+    const std::wstring file = mediaPath(L"bars.mp4");
+    open(gbkPath(file));
+    ASSERT_TRUE(waitState(5));
+    EXPECT_NEAR(api.getDuration(handle), 4000, 80); // within 2 %
+    EXPECT_EQ(api.getVideoWidth(handle), 320);
+    EXPECT_EQ(api.getVideoHeight(handle), 240);
+    const std::string size = std::to_string(readAll(file).size());
+    EXPECT_EQ(config(5), size);
+    EXPECT_EQ(config(29), size);
+    const int first = position();
+    EXPECT_TRUE(waitFor([&] { return position() > first + 500; }));
+    // The end of the media: idle again, the logo's black instead of the picture.
+    ASSERT_TRUE(waitState(0));
+    EXPECT_TRUE(waitFor([&] { return !reddish(pixelAt(80, 120)); }));
+}
+
+TEST_F(EngineTest, PictureShowsTheSourceAndFollowsSettings) {
+    open(gbkPath(mediaPath(L"bars.mp4")));
+    ASSERT_TRUE(waitState(5));
+    ASSERT_TRUE(waitFor([&] { return reddish(pixelAt(80, 120)) && bluish(pixelAt(240, 120)); }))
+        << std::hex << pixelAt(80, 120) << " " << pixelAt(240, 120);
+    api.pause(handle);
+    ASSERT_EQ(state(), 2);
+    // Settings apply to the paused picture at once.
+    api.setConfig(handle, 302, "1");
+    EXPECT_TRUE(waitFor([&] { return bluish(pixelAt(80, 120)) && reddish(pixelAt(240, 120)); }));
+    api.setConfig(handle, 302, "0");
+    api.setConfig(handle, 304, "180");
+    EXPECT_TRUE(waitFor([&] { return bluish(pixelAt(80, 120)) && reddish(pixelAt(240, 120)); }));
+    api.setConfig(handle, 304, "0");
+    EXPECT_TRUE(waitFor([&] { return reddish(pixelAt(80, 120)); }));
+    api.setConfig(handle, 214, "100");
+    EXPECT_TRUE(waitFor([&] { return ((pixelAt(80, 120) >> 8) & 0xFF) > 100; })) << std::hex << pixelAt(80, 120);
+    // Comparison: the left half as decoded, the right half adjusted.
+    api.setConfig(handle, 306, "1");
+    EXPECT_TRUE(waitFor([&] {
+        return reddish(pixelAt(80, 120)) && ((pixelAt(240, 120) >> 8) & 0xFF) > 100;
+    }));
+    EXPECT_EQ(config(306), "1");
+    EXPECT_EQ(config(201), "");
+    api.setConfig(handle, 201, "3");
+    EXPECT_EQ(config(201), "3");
+}
+
+TEST_F(EngineTest, PauseSeekPlayAndClose) {
+    open(gbkPath(mediaPath(L"bars.mp4")));
+    ASSERT_TRUE(waitState(5));
+    api.pause(handle);
+    EXPECT_EQ(state(), 2);
+    const int paused = position();
+    pumpMessages(300);
+    EXPECT_NEAR(position(), paused, 5);
+    api.setPosition(handle, 2500);
+    EXPECT_TRUE(waitFor([&] { return api.isSeeking(handle) == 0; }));
+    EXPECT_NEAR(position(), 2500, 150);
+    api.play(handle);
+    EXPECT_EQ(state(), 5);
+    EXPECT_TRUE(waitFor([&] { return position() > 2700; }));
+    const ULONGLONG started = GetTickCount64();
+    api.close(handle);
+    EXPECT_LT(GetTickCount64() - started, 2000u);
+    EXPECT_EQ(state(), 0);
+    // Harmless with nothing open.
+    api.play(handle);
+    api.pause(handle);
+    api.setPosition(handle, 1000);
+    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(position(), 0);
+}
+
+TEST_F(EngineTest, VolumeAndMuteRoundTrip) {
+    api.setVolume(handle, 30);
+    EXPECT_EQ(api.getVolume(handle), 30);
+    api.setConfig(handle, 12, "1");
+    EXPECT_EQ(config(12), "1");
+    EXPECT_EQ(api.getVolume(handle), 30); // muting keeps the volume
+    api.setConfig(handle, 12, "0");
+    EXPECT_EQ(config(12), "0");
+    api.setVolume(handle, 250);
+    EXPECT_EQ(api.getVolume(handle), 100);
+    api.setVolume(handle, -5);
+    EXPECT_EQ(api.getVolume(handle), 0);
+}
+
+TEST_F(EngineTest, ChineseFileNamePlays) {
+    TempFolder folder;
+    const std::wstring copy = folder.file(L"\u6837\u7247.mp4"); // 样片.mp4
+    ASSERT_TRUE(CopyFileW(mediaPath(L"bars.mp4").c_str(), copy.c_str(), FALSE));
+    open(gbkPath(copy));
+    EXPECT_TRUE(waitState(5));
+    api.close(handle);
+}
+
+TEST_F(EngineTest, MissingDecoderIsReportedOnTheCreatingThread) {
+    open(gbkPath(mediaPath(L"prores.mov")));
+    ASSERT_TRUE(waitFor([] { return !g_seen.missing.empty(); }));
+    EXPECT_EQ(g_seen.missing.size(), 1u);
+    EXPECT_NE(g_seen.missing[0].find("ap4h"), std::string::npos) << g_seen.missing[0];
+    EXPECT_EQ(g_seen.callbackThread, GetCurrentThreadId());
+    EXPECT_TRUE(waitState(0));
+}
+
+TEST_F(EngineTest, BrokenInputsEndIdleAndClosePromptly) {
+    struct Case {
+        const char* what;
+        std::string url;
+    };
+    LoopbackHttpServer server([](const HttpRequestSeen& request) {
+        const std::string bars = readAll(mediaPath(L"bars.mp4"));
+        HttpResponse r;
+        if (request.target == "/404.mp4") {
+            r.status = 404;
+            r.reason = "Not Found";
+        } else if (request.target == "/500.mp4") {
+            r.status = 500;
+            r.reason = "Server Error";
+        } else if (request.target == "/drop.mp4") {
+            r = LoopbackHttpServer::fileResponse(request, bars);
+            r.dropAfterBytes = static_cast<int>(bars.size() / 2);
+        } else if (request.target == "/empty.mp4") {
+            r.body = "";
+        }
+        return r;
+    });
+    const Case cases[] = {
+        {"missing file", gbkPath(mediaPath(L"no-such-file.mp4"))},
+        {"empty file", gbkPath(mediaPath(L"empty.mp4"))},
+        {"garbage", gbkPath(mediaPath(L"garbage.mp4"))},
+        {"truncated", gbkPath(mediaPath(L"truncated.mp4"))},
+        {"http 404", server.base() + "/404.mp4"},
+        {"http 500", server.base() + "/500.mp4"},
+        {"http empty", server.base() + "/empty.mp4"},
+        {"http dropped mid-stream", server.base() + "/drop.mp4"},
+        {"unreachable port", "http://127.0.0.1:1/x.mp4"},
+        {"scheme without handler", "rtsp://127.0.0.1:1/x"},
+    };
+    for (const Case& c : cases) {
+        open(c.url);
+        EXPECT_TRUE(waitState(0, 30000)) << c.what;
+        const ULONGLONG started = GetTickCount64();
+        api.close(handle);
+        EXPECT_LT(GetTickCount64() - started, 2000u) << c.what;
+    }
+}
+
+TEST_F(EngineTest, HttpStreamNeedsItsCookie) {
+    const std::string file = readAll(mediaPath(L"bars.mp4"));
+    LoopbackHttpServer server([&](const HttpRequestSeen& request) {
+        if (request.header("Cookie") != "FTN5K=secret") {
+            HttpResponse denied;
+            denied.status = 403;
+            denied.reason = "Forbidden";
+            return denied;
+        }
+        return LoopbackHttpServer::fileResponse(request, file);
+    });
+    const std::string url = server.base() + "/stream/a.mp4";
+
+    open(url); // no cookie: refused
+    api.setConfig(handle, 1105, "");
+    EXPECT_TRUE(waitState(0, 30000));
+    api.close(handle);
+
+    open(url);
+    api.setConfig(handle, 1105, "FTN5K=secret"); // the program sets it right after the open
+    ASSERT_TRUE(waitState(5, 30000));
+    EXPECT_EQ(config(5), std::to_string(file.size()));
+    EXPECT_TRUE(waitFor([&] { return config(29) == std::to_string(file.size()); }));
+    EXPECT_TRUE(waitFor([&] { return reddish(pixelAt(80, 120)); }));
+}
+
+TEST_F(EngineTest, HttpSeekingUsesRangeRequests) {
+    const std::string file = readAll(mediaPath(L"big-tail.mp4"));
+    LoopbackHttpServer server([&](const HttpRequestSeen& request) {
+        HttpResponse r = LoopbackHttpServer::fileResponse(request, file);
+        r.bytesPerSecond = 1 << 20; // slow enough that a far seek is not downloaded yet
+        return r;
+    });
+    auto ranges = [&] {
+        std::vector<long long> starts;
+        for (const auto& r : server.requests())
+            if (!r.header("Range").empty())
+                starts.push_back(std::atoll(r.header("Range").c_str() + 6));
+        return starts;
+    };
+    open(server.base() + "/big.mp4");
+    api.setConfig(handle, 1105, "");
+    ASSERT_TRUE(waitState(5, 30000));
+    // The index at the end was fetched with a range request.
+    EXPECT_FALSE(ranges().empty());
+    const size_t before = ranges().size();
+    api.setPosition(handle, 18000);
+    EXPECT_TRUE(waitFor([&] { return api.isSeeking(handle) == 0; }, 30000));
+    EXPECT_NEAR(position(), 18000, 300);
+    const auto after = ranges();
+    ASSERT_GT(after.size(), before);
+    EXPECT_GT(after.back(), static_cast<long long>(file.size() / 2));
+}
+
+TEST_F(EngineTest, StallingServerReportsBufferingAndClosesPromptly) {
+    const std::string file = readAll(mediaPath(L"bars.mp4"));
+    LoopbackHttpServer server([&](const HttpRequestSeen& request) {
+        HttpResponse r = LoopbackHttpServer::fileResponse(request, file);
+        r.stallAfterBytes = static_cast<int>(file.size() * 6 / 10); // then nothing more, ever
+        return r;
+    });
+    open(server.base() + "/stall.mp4");
+    api.setConfig(handle, 1105, "");
+    ASSERT_TRUE(waitFor([&] { return state() == 3 || !g_seen.buffering.empty(); }, 30000)) << state();
+    EXPECT_TRUE(waitFor([] { return !g_seen.buffering.empty(); }));
+    for (int percent : g_seen.buffering) {
+        EXPECT_GE(percent, 0);
+        EXPECT_LE(percent, 100);
+    }
+    EXPECT_EQ(g_seen.callbackThread, GetCurrentThreadId());
+    const ULONGLONG started = GetTickCount64();
+    api.close(handle);
+    EXPECT_LT(GetTickCount64() - started, 2000u);
+    EXPECT_EQ(state(), 0);
+}
+
+TEST_F(EngineTest, EnginesAreIndependent) {
+    const int other = api.create(parent.hwnd(), 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr);
+    ASSERT_GT(other, 0);
+    api.setConfig(other, 3, "other");
+    open(gbkPath(mediaPath(L"bars.mp4")));
+    EXPECT_TRUE(waitState(5));
+    EXPECT_EQ(api.getState(other), 0);
+    EXPECT_EQ(api.getConfig(other, 3), std::string("other"));
+    EXPECT_EQ(config(3), "");
+    api.destroy(other);
+    EXPECT_EQ(api.getState(other), 0);
+    EXPECT_EQ(state(), 5);
+}
+
+} // namespace
