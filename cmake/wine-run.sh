@@ -19,7 +19,6 @@ if [ ! -d "$LOCPATH/zh_CN.UTF-8" ]; then
         mv -T "$LOCPATH/zh_CN.UTF-8.tmp$$" "$LOCPATH/zh_CN.UTF-8" 2>/dev/null
     rm -rf "$LOCPATH/zh_CN.UTF-8.tmp$$"
 fi
-export LC_ALL=zh_CN.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # Gstreamer's registry is rebuilt on first use; keep it inside the build folder.
 export GST_REGISTRY="$build_dir/gst-registry.bin"
@@ -32,7 +31,7 @@ init_prefix() {
     flock 9
     if [ ! -f "$WINEPREFIX/.corvina-ready-2" ]; then
         mkdir -p "$WINEPREFIX"
-        "$wine_bin" wineboot -i >/dev/null 2>&1
+        env LC_ALL=zh_CN.UTF-8 "$wine_bin" wineboot -i >/dev/null 2>&1
         # No window manager runs here: without this, Wine waits for one on
         # every map and unmap of a captioned window.
         "$wine_bin" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -48,7 +47,8 @@ init_prefix() {
 }
 
 init_prefix
+# Through env, so that this shell does not try the locale itself.
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$wine_bin" "$@"
+    exec env LC_ALL=zh_CN.UTF-8 xvfb-run -a -s "-screen 0 1280x800x24" "$wine_bin" "$@"
 fi
-exec "$wine_bin" "$@"
+exec env LC_ALL=zh_CN.UTF-8 "$wine_bin" "$@"

@@ -4,11 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 
 namespace engine {
 namespace {
 
-constexpr size_t kChunk = 64 * 1024;
+constexpr size_t kChunk = 256 * 1024;
 constexpr uint64_t kJumpAhead = 1u << 20;   // reads this far past the window restart the download
 constexpr size_t kKeepBehind = 4u << 20;    // bytes kept behind the reader
 constexpr DWORD kStallMs = 200;             // a wait this long turns into buffering
@@ -56,19 +57,53 @@ struct HttpSource::State {
     int status = 0;
     std::string contentType;
     uint64_t requests = 0;
-    std::vector<uint8_t> window;   // bytes [windowStart, windowStart + size)
+    // The window: bytes [windowStart, windowStart + windowBytes) in chunks as
+    // they came from the network (no copying into one block, no moving).
+    struct Chunk {
+        std::unique_ptr<uint8_t[]> data; // not zero-filled: the network writes it
+        size_t size = 0;
+    };
+    std::deque<Chunk> window;
     uint64_t windowStart = 0;
+    uint64_t windowBytes = 0;
     uint64_t readPosition = 0;
     uint64_t restartAt = UINT64_MAX;
     bool ended = false;
     bool failed = false;
     bool aborted = false;
     bool waiting = false;
+    bool downloadIdle = false;     // the download thread waits for the reader
 
     HINTERNET request = nullptr;   // owned by the download thread
     uint64_t skip = 0;             // bytes to drop: a server that ignored the range
 
-    uint64_t windowEnd() const { return windowStart + window.size(); }
+    uint64_t windowEnd() const { return windowStart + windowBytes; }
+
+    void clearWindow(uint64_t at) {
+        window.clear();
+        windowStart = at;
+        windowBytes = 0;
+    }
+
+    // Copies bytes of the window from `position` (inside it) into `out`.
+    size_t copyOut(uint64_t position, uint8_t* out, size_t size) const {
+        uint64_t chunkStart = windowStart;
+        size_t copied = 0;
+        for (const auto& chunk : window) {
+            const uint64_t chunkEnd = chunkStart + chunk.size;
+            if (position < chunkEnd) {
+                const size_t offset = static_cast<size_t>(position - chunkStart);
+                const size_t n = std::min(size - copied, chunk.size - offset);
+                std::memcpy(out + copied, chunk.data.get() + offset, n);
+                copied += n;
+                position += n;
+                if (copied == size)
+                    break;
+            }
+            chunkStart = chunkEnd;
+        }
+        return copied;
+    }
 
     // Opens a request for the resource from `position`; on the caller's thread.
     bool startRequest(uint64_t position) {
@@ -153,7 +188,6 @@ struct HttpSource::State {
     }
 
     void downloadLoop() {
-        std::vector<uint8_t> chunk(kChunk);
         for (;;) {
             uint64_t from = 0;
             {
@@ -181,11 +215,14 @@ struct HttpSource::State {
                     const bool full = windowEnd() >= readPosition + options.readAheadBytes;
                     if (request && !ended && !failed && !full)
                         break;
+                    downloadIdle = true;
                     changed.wait(lock);
+                    downloadIdle = false;
                 }
             }
+            Chunk chunk{std::unique_ptr<uint8_t[]>(new uint8_t[kChunk]), 0};
             DWORD got = 0;
-            const BOOL ok = InternetReadFile(request, chunk.data(), static_cast<DWORD>(chunk.size()), &got);
+            const BOOL ok = InternetReadFile(request, chunk.data.get(), static_cast<DWORD>(kChunk), &got);
             std::lock_guard lock(mutex);
             if (aborted)
                 return;
@@ -203,16 +240,22 @@ struct HttpSource::State {
                     offset = static_cast<size_t>(std::min<uint64_t>(skip, got));
                     skip -= offset;
                 }
-                window.insert(window.end(), chunk.begin() + static_cast<long>(offset), chunk.begin() + got);
-                // Drop what lies far behind the reader, in large steps.
-                if (readPosition > windowStart + 2 * kKeepBehind) {
-                    const size_t drop = static_cast<size_t>(std::min<uint64_t>(
-                        readPosition - kKeepBehind - windowStart, window.size()));
-                    window.erase(window.begin(), window.begin() + static_cast<long>(drop));
-                    windowStart += drop;
+                if (offset > 0)
+                    std::memmove(chunk.data.get(), chunk.data.get() + offset, got - offset);
+                chunk.size = got - offset;
+                if (chunk.size > 0) {
+                    windowBytes += chunk.size;
+                    window.push_back(std::move(chunk));
+                }
+                // Drop whole chunks far behind the reader.
+                while (!window.empty() && windowStart + window.front().size + kKeepBehind < readPosition) {
+                    windowStart += window.front().size;
+                    windowBytes -= window.front().size;
+                    window.pop_front();
                 }
             }
-            changed.notify_all();
+            if (waiting || failed || ended)
+                changed.notify_all();
         }
     }
 
@@ -275,12 +318,12 @@ long HttpSource::read(uint64_t position, uint8_t* buffer, size_t size) {
     s.readPosition = position;
     if (position < s.windowStart || position > s.windowEnd() + kJumpAhead) {
         // Far from what is downloaded: start again there.
-        s.window.clear();
-        s.windowStart = position;
+        s.clearWindow(position);
         s.ended = s.failed = false;
         s.restartAt = position;
     }
-    s.changed.notify_all();
+    if (s.restartAt != UINT64_MAX || s.downloadIdle)
+        s.changed.notify_all(); // the download waits for room or for a restart
     const ULONGLONG started = GetTickCount64();
     ULONGLONG lastReport = 0;
     bool stalled = false;
@@ -320,8 +363,7 @@ long HttpSource::read(uint64_t position, uint8_t* buffer, size_t size) {
     const uint64_t end = s.windowEnd();
     if (position >= s.windowStart && position < end) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(size, end - position));
-        std::memcpy(buffer, s.window.data() + (position - s.windowStart), n);
-        return static_cast<long>(n);
+        return static_cast<long>(s.copyOut(position, buffer, n));
     }
     return s.failed ? -1 : 0;
 }
