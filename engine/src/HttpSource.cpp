@@ -75,6 +75,9 @@ struct HttpSource::State {
     bool downloadIdle = false;     // the download thread waits for the reader
 
     HINTERNET request = nullptr;   // owned by the download thread
+    HINTERNET connection = nullptr;
+    bool headDone = false;         // the first request has been answered (or failed)
+    bool headOk = false;
     uint64_t skip = 0;             // bytes to drop: a server that ignored the range
 
     uint64_t windowEnd() const { return windowStart + windowBytes; }
@@ -123,8 +126,45 @@ struct HttpSource::State {
             headers += "Cookie: " + options.cookie + "\r\n";
         const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES |
                             INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION;
-        HINTERNET opened = InternetOpenUrlA(root, url.c_str(), headers.empty() ? nullptr : headers.c_str(),
-                                            static_cast<DWORD>(headers.size()), flags, 0);
+        HINTERNET opened = nullptr;
+        HINTERNET connected = nullptr;
+        if (ftp) {
+            opened = InternetOpenUrlA(root, url.c_str(), nullptr, 0, flags, 0);
+        } else {
+            // Connection and request by hand, so that the request carries its
+            // own time-outs before anything is sent.
+            char host[256] = {}, path[4096] = {};
+            URL_COMPONENTSA parts{};
+            parts.dwStructSize = sizeof parts;
+            parts.lpszHostName = host;
+            parts.dwHostNameLength = sizeof host;
+            parts.lpszUrlPath = path;
+            parts.dwUrlPathLength = sizeof path;
+            char extra[4096] = {};
+            parts.lpszExtraInfo = extra;
+            parts.dwExtraInfoLength = sizeof extra;
+            if (!InternetCrackUrlA(url.c_str(), 0, 0, &parts))
+                return false;
+            connected = InternetConnectA(root, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+            if (!connected)
+                return false;
+            const std::string object = std::string(path) + extra;
+            opened = HttpOpenRequestA(connected, "GET", object.empty() ? "/" : object.c_str(), nullptr, nullptr,
+                                      nullptr, flags | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0),
+                                      0);
+            if (opened) {
+                setTimeouts(opened);
+                if (!HttpSendRequestA(opened, headers.empty() ? nullptr : headers.c_str(),
+                                      static_cast<DWORD>(headers.size()), nullptr, 0)) {
+                    InternetCloseHandle(opened);
+                    opened = nullptr;
+                }
+            }
+            if (!opened) {
+                InternetCloseHandle(connected);
+                return false;
+            }
+        }
         if (!opened)
             return false;
         int code = 200;
@@ -157,6 +197,8 @@ struct HttpSource::State {
         status = code;
         if (code < 200 || code >= 300 || aborted) {
             InternetCloseHandle(opened);
+            if (connected)
+                InternetCloseHandle(connected);
             return false;
         }
         if (length < 0 && total >= 0)
@@ -164,14 +206,27 @@ struct HttpSource::State {
         if (contentType.empty())
             contentType = type;
         request = opened;
+        connection = connected;
         skip = position > served ? position - served : 0;
         return true;
+    }
+
+    void setTimeouts(HINTERNET handle) const {
+        DWORD connect = options.connectTimeoutMs, receive = options.receiveTimeoutMs;
+        InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+        InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+        InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof receive);
+        InternetSetOptionA(handle, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof receive);
     }
 
     void closeRequest() {
         if (request) {
             InternetCloseHandle(request);
             request = nullptr;
+        }
+        if (connection) {
+            InternetCloseHandle(connection);
+            connection = nullptr;
         }
     }
 
@@ -265,7 +320,15 @@ struct HttpSource::State {
         {
             std::shared_ptr<State> state = std::move(*self);
             delete self;
-            state->downloadLoop();
+            const bool ok = state->startRequest(0);
+            {
+                std::lock_guard lock(state->mutex);
+                state->headDone = true;
+                state->headOk = ok;
+                state->changed.notify_all();
+            }
+            if (ok)
+                state->downloadLoop();
             state->closeRequest();
         }
         FreeLibraryAndExitThread(module, 0);
@@ -299,17 +362,18 @@ bool HttpSource::open() {
         }
         s.internet = internet;
     }
-    if (!s.startRequest(0))
-        return false;
+    // The first request runs on the download thread: a server that never
+    // answers then holds only that thread, and abort() ends this wait.
     auto* param = new std::shared_ptr<State>(state_);
     HANDLE thread = CreateThread(nullptr, 0, &State::threadProc, param, 0, nullptr);
     if (!thread) {
         delete param;
-        s.closeRequest();
         return false;
     }
     CloseHandle(thread);
-    return true;
+    std::unique_lock lock(s.mutex);
+    s.changed.wait(lock, [&] { return s.headDone || s.aborted; });
+    return s.headOk && !s.aborted;
 }
 
 long HttpSource::read(uint64_t position, uint8_t* buffer, size_t size) {

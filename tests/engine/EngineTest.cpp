@@ -297,6 +297,22 @@ TEST_F(EngineTest, StallingServerReportsBufferingAndClosesPromptly) {
     EXPECT_EQ(state(), 0);
 }
 
+TEST_F(EngineTest, ServerThatNeverAnswersDoesNotHoldClose) {
+    LoopbackHttpServer silent([](const HttpRequestSeen&) {
+        HttpResponse r;
+        r.stallBeforeHeadersMs = 600000;
+        return r;
+    });
+    open(silent.base() + "/never.mp4");
+    api.setConfig(handle, 1105, "");
+    pumpMessages(500);
+    EXPECT_EQ(state(), 1); // still opening
+    const ULONGLONG started = GetTickCount64();
+    api.close(handle);
+    EXPECT_LT(GetTickCount64() - started, 2000u);
+    EXPECT_EQ(state(), 0);
+}
+
 TEST_F(EngineTest, EnginesAreIndependent) {
     const int other = api.create(parent.hwnd(), 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                  nullptr, nullptr);

@@ -1,0 +1,47 @@
+// One blocking HTTP(S) exchange over WinINet: open, connect, send one request,
+// read the whole body, collect the response headers and cookies, close.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvina {
+
+enum class HttpMethod { Get = 0, Post = 1, Head = 2 };
+
+struct HttpOptions {
+    std::optional<int> method;              // 0 GET, 1 POST, 2 HEAD; anything else GET
+    std::string postText;                   // body when postBytes is empty
+    std::optional<std::string> cookies;     // supplied: sent, then rewritten with the merged cookies
+    std::string receivedCookies;            // out: the response's Set-Cookie values
+    std::string headers;                    // in: extra lines joined by CR LF; out: the block sent
+    std::string rawHeaders;                 // out: the response's header block
+    bool noRedirect = false;
+    std::vector<uint8_t> postBytes;         // body; wins over postText when not empty
+    std::string proxy;                      // name or name:port; empty for a direct connection
+    // Time-outs of every request: a server that accepts and never answers
+    // must not hold the caller for minutes.
+    unsigned connectTimeoutMs = 15000;
+    unsigned sendTimeoutMs = 30000;
+    unsigned receiveTimeoutMs = 30000;
+};
+
+inline constexpr char kDefaultAgent[] = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
+
+// The body as read; empty when the exchange could not be opened.
+std::vector<uint8_t> httpRequest(const std::string& url, HttpOptions& options);
+std::vector<uint8_t> httpRequest(const std::string& url);
+
+// The pieces of the exchange that do not touch the network.
+std::string agentFromHeaders(const std::string& headers);
+std::string completeHeaderBlock(std::string headers, const std::string& url, const std::string& cookies);
+std::string normaliseSetCookie(const std::string& rawHeaders);
+std::string collectCookies(const std::string& rawHeaders);
+unsigned long requestFlags(const std::string& url, bool cookiesSupplied, bool noRedirect);
+
+// Bytes taken as GBK text, up to the first zero byte.
+std::string bytesAsText(const std::vector<uint8_t>& bytes);
+
+} // namespace corvina
