@@ -43,10 +43,13 @@ bool MainWindow::load() {
 
 void MainWindow::createdStep() {
     ProcessObjects& app = processObjects();
-    app.resumePending = 0;
     app.registerProtocol();
     app.windowIconInTitle = false;
-    // The frame of this window is its own painting (below).
+    // The frame of this window is its own painting (below); the status line
+    // sits on the title bar and lets the mouse through.
+    app.statusLine = CreateWindowExW(WS_EX_TRANSPARENT, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 150, 7, 400,
+                                     16, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    app.onlineHost.attach(hwnd(), app.statusLine);
 
     // A window that fails to come up leaves the others working; nothing is reported.
     (void)app.videoWindow.load(hwnd());
@@ -134,6 +137,14 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (PtInRect(&box, p))
             terminateProcessNow();
         return 0;
+    }
+    case WM_CTLCOLORSTATIC: {
+        // The status line: light text on the frame's colour.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, RGB(192, 192, 192));
+        SetBkColor(dc, RGB(30, 32, 38));
+        SetDCBrushColor(dc, RGB(30, 32, 38));
+        return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
     }
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

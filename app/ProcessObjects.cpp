@@ -1,6 +1,9 @@
 #include "ProcessObjects.h"
 
 #include "EngineImage.h"
+#include "ProtocolRegistration.h"
+#include "ServiceHosts.h"
+#include "TextConvert.h"
 #include "ProgramPath.h"
 #include "Resources.h"
 
@@ -17,15 +20,27 @@ ProcessObjects* g_objects = nullptr; // set for the life of runProgram
 
 ProcessObjects& processObjects() { return *g_objects; }
 
-void ProcessObjects::registerProtocol() {}
+void ProcessObjects::registerProtocol() { corvina::registerProtocol(wideToGbk(programPathW())); }
 
-OpenDialogActions ProcessObjects::openDialogActions() { return {}; }
+OpenDialogActions ProcessObjects::openDialogActions() {
+    OpenDialogActions actions;
+    actions.playStream = [this](const std::string& url, const std::string& cookie) { online->playStream(url, cookie); };
+    actions.startSearch = [this] { online->startSearch(); };
+    actions.continueLastPlayback = [this] { online->continueLastPlayback(); };
+    actions.resolveByAltServer = [this] { online->resolveByAltServer(); };
+    return actions;
+}
 
-void ProcessObjects::handleLaunchArgument(const std::string&) {}
+void ProcessObjects::handleLaunchArgument(const std::string& argument) { online->handleLaunchArgument(argument); }
 
 void ProcessObjects::stateTimerTick() {
-    if (engine.state() == 0)
+    const int state = engine.state();
+    if (state == 0)
         return;
+    // The history side: resume once, then store the position while playing.
+    const int resumeAt = online->stateTick(engine.state(), engine.position());
+    if (resumeAt >= 0)
+        engine.seek(resumeAt);
 }
 
 void ProcessObjects::engineMessage(UINT, WPARAM, LPARAM) {}
@@ -48,6 +63,9 @@ int runProgram() {
     objects->windowIconInTitle = true;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+
+    objects->online = std::make_shared<OnlineController>(
+        objects->onlineHost, ServiceEndpoints{indexHost(), resolveHost(), codeHost()}, PlayHistory(programDirectoryW()));
 
     // 7: MainWindow, then the message loop.
     int exitCode = 1;

@@ -4,12 +4,15 @@
 #pragma once
 
 #include "EngineConfig.h"
+#include "AppOnlineHost.h"
 #include "GdiplusSession.h"
 #include "MainWindow.h"
+#include "OnlineController.h"
 #include "OpenDialog.h"
 #include "PlayerEngine.h"
 #include "VideoWindow.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,12 +24,10 @@ struct ProcessObjects {
     PlayerEngine engine;
     EngineConfig engineSettings; // the standalone one, bound when VideoWindow is created
 
-    int resumePending = 0;
+    // resumePending, listIndex, pendingStatus and currentInfoHash live in the
+    // online controller, which worker threads share.
     int fullscreenOn = 0;
-    int listIndex = 0;
-    std::string pendingStatus;
     std::vector<std::string> launchArguments;
-    std::string currentInfoHash;
     int barHidden = 0;
     int fadeSerial = 0;
     bool animationSwitch = false;
@@ -36,6 +37,10 @@ struct ProcessObjects {
     VideoWindow videoWindow;
     ControlBarWindow controlBarWindow;
     OpenDialog openDialog;
+    HWND statusLine = nullptr; // on MainWindow's title bar
+
+    AppOnlineHost onlineHost{openDialog, engine};
+    std::shared_ptr<OnlineController> online;
 
     // Steps of MainWindow's created step that belong to other parts.
     void registerProtocol();

@@ -1,0 +1,47 @@
+// The online features' view of the program: the open dialog, the status line,
+// the engine and the main window. Safe from worker threads: every window
+// operation is a synchronous message to the window thread.
+#pragma once
+
+#include "OnlineHost.h"
+
+#include <windows.h>
+
+namespace corvina {
+
+class OpenDialog;
+class PlayerEngine;
+
+class AppOnlineHost : public OnlineHost {
+public:
+    AppOnlineHost(OpenDialog& dialog, PlayerEngine& engine) : dialog_(dialog), engine_(engine) {}
+    void attach(HWND mainWindow, HWND statusLine) {
+        mainWindow_ = mainWindow;
+        statusLine_ = statusLine;
+    }
+
+    void setStatus(const std::string& text) override;
+    void showError(const std::string& text) override;
+    std::string hashFieldText() override;
+    void setHashFieldText(const std::string& text) override;
+    void enableSearchButton(bool on) override;
+    void enableResultList(bool on) override;
+    void hideDialog() override;
+    void clearRows() override;
+    int appendRow() override;
+    void setCell(int row, int column, const std::string& text) override;
+    std::string cell(int row, int column) override;
+    int rowCount() override;
+    int selectedRow() override;
+    void selectRow(int row) override;
+    void openStream(const std::string& url, const std::string& cookie) override;
+    void raiseMainWindow() override;
+
+private:
+    OpenDialog& dialog_;
+    PlayerEngine& engine_;
+    HWND mainWindow_ = nullptr;
+    HWND statusLine_ = nullptr;
+};
+
+} // namespace corvina

@@ -1,0 +1,222 @@
+#include "OnlineController.h"
+
+#include "HttpClient.h"
+#include "InfoHash.h"
+#include "RegexObject.h"
+#include "TextCodec.h"
+#include "TextRules.h"
+#include "WaitPumping.h"
+
+#include <windows.h>
+
+#include <thread>
+
+namespace corvina {
+
+OnlineController::OnlineController(OnlineHost& host, ServiceEndpoints endpoints, PlayHistory history)
+    : host_(host), endpoints_(std::move(endpoints)), history_(std::move(history)) {}
+
+std::string OnlineController::currentInfoHash() const {
+    std::lock_guard lock(mutex_);
+    return currentInfoHash_;
+}
+std::string OnlineController::pendingStatus() const {
+    std::lock_guard lock(mutex_);
+    return pendingStatus_;
+}
+std::string OnlineController::resolvedUrl() const {
+    std::lock_guard lock(mutex_);
+    return resolvedUrl_;
+}
+std::string OnlineController::resolvedCookie() const {
+    std::lock_guard lock(mutex_);
+    return resolvedCookie_;
+}
+int OnlineController::listIndex() const {
+    std::lock_guard lock(mutex_);
+    return listIndex_;
+}
+void OnlineController::setListIndex(int index) {
+    std::lock_guard lock(mutex_);
+    listIndex_ = index;
+}
+bool OnlineController::resumePending() const {
+    std::lock_guard lock(mutex_);
+    return resumePending_;
+}
+
+void OnlineController::startWorker(void (OnlineController::*job)()) {
+    // The thread keeps the controller alive until its job is done.
+    std::thread([self = shared_from_this(), job] {
+        const HRESULT com = CoInitialize(nullptr);
+        ((*self).*job)();
+        if (SUCCEEDED(com))
+            CoUninitialize();
+    }).detach();
+}
+
+std::string OnlineController::indexUrl() const {
+    return "http://" + endpoints_.index + "/info_hash/33/49/" + percentEncode(currentInfoHash());
+}
+
+void OnlineController::startSearch() {
+    host_.clearRows();
+    const std::string hash = hashFromField(host_.hashFieldText());
+    {
+        std::lock_guard lock(mutex_);
+        currentInfoHash_ = hash;
+    }
+    waitPumping(1000);
+    startWorker(&OnlineController::runSearch);
+}
+
+void OnlineController::runSearch() {
+    host_.setStatus(kSearchingStatus);
+    const std::string page = bytesAsText(httpRequest(indexUrl()));
+    if (page.empty())
+        return; // the status line keeps "searching"
+    fillResultList(page);
+    host_.setStatus(kFoundStatus);
+}
+
+int OnlineController::fillResultList(const std::string& page) {
+    RegexObject re;
+    if (!re.execute(kIndexPattern, page, false, false, true, true)) {
+        host_.showError(kRegexFailed);
+        return 0;
+    }
+    const int count = re.matchCount();
+    if (count == 0) {
+        host_.showError(kNoResources);
+        return 0;
+    }
+    for (int n = 1; n <= count; ++n) {
+        const int row = host_.appendRow();
+        host_.setCell(row, 0, re.subMatchText(n, 1));
+        host_.setCell(row, 1, unescapeText(re.subMatchText(n, 2)));
+        host_.setCell(row, 2, re.subMatchText(n, 3));
+        host_.setCell(row, 3, re.subMatchText(n, 4));
+    }
+    return count;
+}
+
+void OnlineController::playSelectedRow() {
+    const int row = host_.selectedRow();
+    if (row < 0)
+        return;
+    setListIndex(row);
+    startWorker(&OnlineController::resolveSelectedRow);
+}
+
+void OnlineController::resolveSelectedRow() {
+    host_.enableResultList(false);
+    const int row = host_.selectedRow();
+    setListIndex(row);
+    host_.setStatus(kResolvingStatus);
+    // H and I are the row's name and size columns.
+    const std::string h = host_.cell(row, 1), i = host_.cell(row, 2);
+    const std::string fx = bytesAsText(httpRequest("http://" + endpoints_.resolve + "/fx.php?hash=" +
+                                                   percentEncode(h) + "&index=" + percentEncode(i)));
+    const std::string f = textBetween(fx, "\"file_hash\" : \"", "\"");
+    const std::string code = bytesAsText(httpRequest("http://" + endpoints_.resolve + "/code.php?sha1=" +
+                                                     percentEncode(f)));
+    {
+        std::lock_guard lock(mutex_);
+        pendingStatus_ = host_.cell(host_.selectedRow(), 0);
+    }
+    host_.setStatus(kTryingStatus);
+    const std::string url = unescapeText(textBetween(code, "code:", "#cookie:"));
+    const std::string cookie = textBetween(code, "#cookie:", "|");
+    playStream(url, cookie);
+    host_.setStatus(pendingStatus());
+    host_.enableResultList(true);
+    host_.hideDialog();
+}
+
+void OnlineController::resolveByAltServer() {
+    const std::string sha1 = host_.cell(host_.selectedRow(), 3);
+    const std::string answer = bytesAsText(httpRequest("http://" + endpoints_.code + "/code.php/?sha1=" +
+                                                       percentEncode(sha1)));
+    if (parseCodeAnswer(answer) >= 1)
+        playStream(resolvedUrl(), resolvedCookie());
+}
+
+int OnlineController::parseCodeAnswer(const std::string& answer) {
+    RegexObject re;
+    if (!re.execute("ode:(.*?)\\#cookie:(.*?)\\|", answer, false, false, true, true)) {
+        host_.showError(kRegexFailed);
+        return 0;
+    }
+    const int count = re.matchCount();
+    if (count == 0) {
+        host_.showError(kStillParsing);
+        return 0;
+    }
+    std::lock_guard lock(mutex_);
+    for (int n = 1; n <= count; ++n) {
+        resolvedCookie_ = "FTN5K=" + re.subMatchText(n, 2);
+        resolvedUrl_ = re.subMatchText(n, 1);
+    }
+    return count;
+}
+
+void OnlineController::playStream(const std::string& url, const std::string& cookie) {
+    if (url == "Error") {
+        std::lock_guard lock(mutex_);
+        pendingStatus_ = kServerErrorStatus;
+    } else {
+        host_.openStream(url, cookie);
+        host_.raiseMainWindow();
+    }
+    const int row = host_.selectedRow();
+    history_.recordLastMovie(row >= 0 ? host_.cell(row, 0) : std::string(), host_.hashFieldText());
+}
+
+void OnlineController::continueLastPlayback() {
+    const std::string hash = history_.movieHash();
+    host_.setHashFieldText(hash);
+    host_.clearRows();
+    host_.enableSearchButton(false);
+    const std::string field = host_.hashFieldText();
+    {
+        std::lock_guard lock(mutex_);
+        currentInfoHash_ = upperAscii(field.size() > 40 ? field.substr(field.size() - 40) : field);
+    }
+    runSearch();
+    // The search button comes back once this search has filled the list.
+    host_.enableSearchButton(true);
+    {
+        std::lock_guard lock(mutex_);
+        resumePending_ = true;
+    }
+    const std::string title = history_.movieTitle();
+    const int rows = host_.rowCount();
+    for (int row = 0; row < rows; ++row) {
+        if (host_.cell(row, 0) == title) {
+            host_.selectRow(row);
+            startWorker(&OnlineController::resolveSelectedRow);
+            return;
+        }
+    }
+}
+
+void OnlineController::handleLaunchArgument(const std::string& argument) {
+    host_.setHashFieldText(hashFromLaunchArgument(argument));
+    startSearch();
+}
+
+int OnlineController::stateTick(int state, int position) {
+    if (state != 5)
+        return -1;
+    {
+        std::lock_guard lock(mutex_);
+        if (resumePending_) {
+            resumePending_ = false;
+            return history_.savedPosition();
+        }
+    }
+    history_.savePosition(position);
+    return -1;
+}
+
+} // namespace corvina

@@ -1,0 +1,83 @@
+// The online features: the search of a swarm's files on the web index, the
+// resolution of a file into a stream address and cookie, the handoff to the
+// engine and the last-movie history.
+#pragma once
+
+#include "OnlineHost.h"
+#include "PlayHistory.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace corvina {
+
+struct ServiceEndpoints {
+    std::string index;   // host[:port] of the web index
+    std::string resolve; // host:port of the main resolution server
+    std::string code;    // host[:port] of the alternative code server
+};
+
+class OnlineController : public std::enable_shared_from_this<OnlineController> {
+public:
+    OnlineController(OnlineHost& host, ServiceEndpoints endpoints, PlayHistory history);
+
+    // Handlers (window thread).
+    void startSearch();
+    void continueLastPlayback();
+    void resolveByAltServer();
+    void playSelectedRow();
+    void playStream(const std::string& url, const std::string& cookie);
+    void handleLaunchArgument(const std::string& argument);
+
+    // The pieces, callable on any thread.
+    void runSearch();
+    int fillResultList(const std::string& page);
+    void resolveSelectedRow();
+    int parseCodeAnswer(const std::string& answer);
+
+    // The history side of the state timer: `state` and `position` of the engine.
+    // Returns the position to seek to when a resume is due, else -1.
+    int stateTick(int state, int position);
+
+    std::string indexUrl() const;
+    std::string currentInfoHash() const;
+    std::string pendingStatus() const;
+    std::string resolvedUrl() const;
+    std::string resolvedCookie() const;
+    int listIndex() const;
+    void setListIndex(int index);
+    bool resumePending() const;
+    const PlayHistory& history() const { return history_; }
+
+    // Runs a job on a worker thread of its own, never joined.
+    void startWorker(void (OnlineController::*job)());
+
+private:
+    OnlineHost& host_;
+    ServiceEndpoints endpoints_;
+    PlayHistory history_;
+    // Shared with worker threads.
+    mutable std::mutex mutex_;
+    std::string currentInfoHash_;
+    std::string pendingStatus_;
+    std::string resolvedUrl_;
+    std::string resolvedCookie_;
+    int listIndex_ = 0;
+    bool resumePending_ = false;
+    int searchesRunning_ = 0;
+};
+
+inline constexpr char kSearchingStatus[] = "状态：寻找资源中";
+inline constexpr char kFoundStatus[] = "状态：已找到资源";
+inline constexpr char kResolvingStatus[] = "状态：资源读取在线播放地址中.......";
+inline constexpr char kTryingStatus[] = "状态：读取到播放地址正在尝试播放中！";
+inline constexpr char kServerErrorStatus[] = "状态：云服务器解析错误，请稍后在试";
+inline constexpr char kRegexFailed[] = "正则创建失败，请检查正则表达式语句是否有误！";
+inline constexpr char kNoResources[] = "亲，暂时没有资源(づ￣3￣)づ╭?～";
+inline constexpr char kStillParsing[] = "请稍等，文件正在解析中....";
+inline constexpr char kIndexPattern[] =
+    "\\[{#引号index#引号:(.*?),#引号name#引号:#引号(.*?)#引号,#引号size#引号:#引号(.*?)#引号,#引号sha1#引号:#引号(.*?)#"
+    "引号}\\]";
+
+} // namespace corvina
