@@ -10,6 +10,10 @@ std::vector<uint8_t> bytes(const std::string& text) { return std::vector<uint8_t
 // The four values below `root`\`base`; true when every write succeeded.
 bool writeValues(int root, const std::string& base, const std::string& programPath) {
     RegistryKey key;
+    // The program's own registry view: the 32-bit one for the 32-bit program,
+    // the 64-bit one for a 64-bit build, so that the shell finds the scheme.
+    if constexpr (sizeof(void*) == 8)
+        key.use64BitView();
     bool ok = key.createKey(root, base) != nullptr;
     ok = key.setText(root, base, "", bytes("velmarinoProtocol"), REG_SZ, true) == 0 && ok;
     ok = key.setText(root, base, "URL Protocol", bytes(programPath), REG_SZ, true) == 0 && ok;
