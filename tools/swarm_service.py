@@ -79,7 +79,8 @@ def make_handler(catalogue, seen, lock):
                 seen.append({"path": self.path, "cookie": self.headers.get("Cookie", ""),
                              "range": self.headers.get("Range", "")})
             url = urllib.parse.urlsplit(self.path)
-            query = urllib.parse.parse_qs(url.query, keep_blank_values=True)
+            # The player sends GBK text, percent-encoded.
+            query = urllib.parse.parse_qs(url.query, keep_blank_values=True, encoding="gbk", errors="replace")
             port = self.server.server_address[1]
             if url.path == "/_requests":
                 with lock:
