@@ -12,21 +12,46 @@ void AppOnlineHost::setStatus(const std::string& text) {
 }
 
 void AppOnlineHost::showError(const std::string& text) {
-    MessageBoxW(nullptr, gbkToWide(text).c_str(), gbkToWide("信息：").c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    MessageBoxW(nullptr, gbkToWide(text).c_str(), gbkToWide("信息：").c_str(),
+                MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
-std::string AppOnlineHost::hashFieldText() { return dialog_.text(kHashEdit); }
-void AppOnlineHost::setHashFieldText(const std::string& text) { dialog_.setText(kHashEdit, text); }
-void AppOnlineHost::enableSearchButton(bool on) { dialog_.enable(kSearchButton, on); }
-void AppOnlineHost::enableResultList(bool on) { dialog_.enable(kResultList, on); }
-void AppOnlineHost::hideDialog() { ShowWindow(dialog_.hwnd(), SW_HIDE); }
-void AppOnlineHost::clearRows() { dialog_.clearRows(); }
-int AppOnlineHost::appendRow() { return dialog_.appendRow(); }
-void AppOnlineHost::setCell(int row, int column, const std::string& text) { dialog_.setCell(row, column, text); }
-std::string AppOnlineHost::cell(int row, int column) { return dialog_.cell(row, column); }
-int AppOnlineHost::rowCount() { return dialog_.rowCount(); }
-int AppOnlineHost::selectedRow() { return dialog_.selectedRow(); }
-void AppOnlineHost::selectRow(int row) { dialog_.selectRow(row); }
+std::string AppOnlineHost::hashFieldText() {
+    return dialog_.text(kHashEdit);
+}
+void AppOnlineHost::setHashFieldText(const std::string& text) {
+    dialog_.setText(kHashEdit, text);
+}
+void AppOnlineHost::enableSearchButton(bool on) {
+    dialog_.enable(kSearchButton, on);
+}
+void AppOnlineHost::enableResultList(bool on) {
+    dialog_.enable(kResultList, on);
+}
+void AppOnlineHost::hideDialog() {
+    ShowWindow(dialog_.hwnd(), SW_HIDE);
+}
+void AppOnlineHost::clearRows() {
+    dialog_.clearRows();
+}
+int AppOnlineHost::appendRow() {
+    return dialog_.appendRow();
+}
+void AppOnlineHost::setCell(int row, int column, const std::string& text) {
+    dialog_.setCell(row, column, text);
+}
+std::string AppOnlineHost::cell(int row, int column) {
+    return dialog_.cell(row, column);
+}
+int AppOnlineHost::rowCount() {
+    return dialog_.rowCount();
+}
+int AppOnlineHost::selectedRow() {
+    return dialog_.selectedRow();
+}
+void AppOnlineHost::selectRow(int row) {
+    dialog_.selectRow(row);
+}
 
 void AppOnlineHost::openStream(const std::string& url, const std::string& cookie) {
     engine_.open(url);

@@ -13,7 +13,7 @@ class OpenDialog;
 class PlayerEngine;
 
 class AppOnlineHost : public OnlineHost {
-public:
+  public:
     AppOnlineHost(OpenDialog& dialog, PlayerEngine& engine) : dialog_(dialog), engine_(engine) {}
     void attach(HWND mainWindow, HWND statusLine) {
         mainWindow_ = mainWindow;
@@ -37,7 +37,7 @@ public:
     void openStream(const std::string& url, const std::string& cookie) override;
     void raiseMainWindow() override;
 
-private:
+  private:
     OpenDialog& dialog_;
     PlayerEngine& engine_;
     HWND mainWindow_ = nullptr;

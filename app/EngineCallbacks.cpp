@@ -11,7 +11,9 @@ int __stdcall onEngineMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-void __stdcall onBuffering(int percent) { processObjects().bufferingReport(percent); }
+void __stdcall onBuffering(int percent) {
+    processObjects().bufferingReport(percent);
+}
 
 void __stdcall onMissingDecoder(const char* name) {
     const std::wstring text = gbkToWide(missingDecoderText(name ? name : ""));
@@ -20,7 +22,9 @@ void __stdcall onMissingDecoder(const char* name) {
 
 } // namespace
 
-std::string missingDecoderText(const std::string& name) { return "解码库缺少文件：" + name + "  下载后解压到目录"; }
+std::string missingDecoderText(const std::string& name) {
+    return "解码库缺少文件：" + name + "  下载后解压到目录";
+}
 
 PlayerEngine::Callbacks engineCallbacks() {
     PlayerEngine::Callbacks callbacks;

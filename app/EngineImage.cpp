@@ -8,8 +8,8 @@ namespace {
 constexpr uint32_t kMaxLibrarySize = 256u * 1024 * 1024; // a declared size beyond this is not believed
 
 uint32_t readLe32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
 void appendLe32(std::vector<uint8_t>& out, uint32_t v) {

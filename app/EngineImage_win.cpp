@@ -30,7 +30,7 @@ EngineInstall installEngineLibrary(const std::wstring& path, const uint8_t* imag
     if (!MoveFileExW(temporary.c_str(), path.c_str(), 0)) {
         DeleteFileW(temporary.c_str());
         return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES ? EngineInstall::AlreadyPresent
-                                                                          : EngineInstall::Failed;
+                                                                           : EngineInstall::Failed;
     }
     return EngineInstall::Written;
 }

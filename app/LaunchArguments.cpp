@@ -3,7 +3,9 @@
 namespace corvina {
 namespace {
 
-bool isLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool isLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
 
 } // namespace
 

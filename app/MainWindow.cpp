@@ -34,7 +34,8 @@ int windowHeight(HWND hwnd) {
 bool MainWindow::load() {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
-    if (!createWindow(0, L"Corvina", WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN,
+    if (!createWindow(0, L"Corvina",
+                      WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN,
                       x > 0 ? x : 0, y > 0 ? y : 0, kWidth, kHeight, nullptr))
         return false;
     createdStep();
@@ -47,8 +48,8 @@ void MainWindow::createdStep() {
     app.windowIconInTitle = false;
     // The frame of this window is its own painting (below); the status line
     // sits on the title bar and lets the mouse through.
-    app.statusLine = CreateWindowExW(WS_EX_TRANSPARENT, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 150, 7, 400,
-                                     16, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    app.statusLine = CreateWindowExW(WS_EX_TRANSPARENT, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 150,
+                                     7, 400, 16, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
     app.onlineHost.attach(hwnd(), app.statusLine);
 
     // A window that fails to come up leaves the others working; nothing is reported.

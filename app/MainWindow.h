@@ -9,7 +9,7 @@
 namespace corvina {
 
 class MainWindow : public PlainWindow {
-public:
+  public:
     static constexpr int kWidth = 858;
     static constexpr int kHeight = 496;
     static constexpr int kMinWidth = 770;
@@ -26,10 +26,10 @@ public:
 
     RECT closeBoxRect() const;
 
-protected:
+  protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     void createdStep();
     void paint(HDC dc) const;
     bool activatedOnce_ = false;

@@ -25,14 +25,16 @@ struct ControlSpec {
 // Rectangles are inside the tab control, as designed.
 const ControlSpec kControls[] = {
     {kHashLabel, 0, WC_STATICW, SS_LEFT | SS_CENTERIMAGE, 7, 27, 58, 24, "输入HASH："},
-    {kHashEdit, 0, WC_EDITW, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 69, 26, 250, 26, OpenDialog::kSampleHash},
+    {kHashEdit, 0, WC_EDITW, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 69, 26, 250, 26,
+     OpenDialog::kSampleHash},
     {kSearchButton, 0, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 323, 24, 190, 30, "寻找"},
     {kContinueButton, 0, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 408, 24, 105, 30, "继续上次"},
-    {kResultList, 0, WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 5, 61,
-     507, 395, ""},
+    {kResultList, 0, WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 5,
+     61, 507, 395, ""},
     {kUrlEdit, 1, WC_EDITW, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 9, 40, 504, 40, kUrlPlaceholder},
     {kPlayUrlButton, 1, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 9, 88, 504, 96, "播放网络地址"},
-    {kUrlLabel, 1, WC_STATICW, SS_LEFT, 9, 192, 504, 40, "支持以下媒体文件传输协议(http/ftp/mms/rtsp/rtmp/hls等)"},
+    {kUrlLabel, 1, WC_STATICW, SS_LEFT, 9, 192, 504, 40,
+     "支持以下媒体文件传输协议(http/ftp/mms/rtsp/rtmp/hls等)"},
     {kFileEdit, 2, WC_EDITW, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 8, 36, 409, 40, kFilePlaceholder},
     {kChooseFileButton, 2, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 425, 40, 80, 32, "浏览..."},
     {kPlayFileButton, 2, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 8, 84, 504, 96, "播放本地文件"},
@@ -63,7 +65,8 @@ bool OpenDialog::load(HWND dockTo, OpenDialogActions actions) {
     if (loaded())
         return true;
     actions_ = std::move(actions);
-    if (!createWindow(0, gbkToWide("文件打开方式"), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+    if (!createWindow(0, gbkToWide("文件打开方式"),
+                      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
                       CW_USEDEFAULT, CW_USEDEFAULT, kWidth, kHeight, nullptr))
         return false;
     createControls();
@@ -81,13 +84,14 @@ void OpenDialog::dock(HWND mainWindow) {
 
 void OpenDialog::createControls() {
     font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, gbkToWide("微软雅黑").c_str()));
+                            CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                            gbkToWide("微软雅黑").c_str()));
     const WPARAM font = reinterpret_cast<WPARAM>(font_.get());
     HINSTANCE instance = GetModuleHandleW(nullptr);
 
-    HWND tab = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, -1, 0, 520, 464,
-                               hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTabControl)), instance,
-                               nullptr);
+    HWND tab = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, -1, 0, 520,
+                               464, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTabControl)),
+                               instance, nullptr);
     SendMessageW(tab, WM_SETFONT, font, FALSE);
     for (int i = 0; i < static_cast<int>(std::size(kTabs)); ++i) {
         std::wstring caption = gbkToWide(kTabs[i]);
@@ -101,8 +105,8 @@ void OpenDialog::createControls() {
 
     for (const ControlSpec& c : kControls) {
         HWND child = CreateWindowExW(0, c.windowClass, gbkToWide(c.text).c_str(),
-                                     WS_CHILD | WS_CLIPSIBLINGS | (c.tab == 0 ? WS_VISIBLE : 0) | c.style, c.x,
-                                     c.y, c.width, c.height, tab,
+                                     WS_CHILD | WS_CLIPSIBLINGS | (c.tab == 0 ? WS_VISIBLE : 0) | c.style,
+                                     c.x, c.y, c.width, c.height, tab,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
         SendMessageW(child, WM_SETFONT, font, FALSE);
     }
@@ -132,7 +136,9 @@ HWND OpenDialog::control(int id) const {
     return GetDlgItem(GetDlgItem(hwnd(), kTabControl), id);
 }
 
-std::string OpenDialog::text(int id) const { return windowText(control(id)); }
+std::string OpenDialog::text(int id) const {
+    return windowText(control(id));
+}
 
 void OpenDialog::setText(int id, const std::string& gbk) {
     if (HWND c = control(id))
@@ -158,14 +164,17 @@ void OpenDialog::showTabPage(int tab) {
         ShowWindow(control(c.id), c.tab == tab ? SW_SHOW : SW_HIDE);
 }
 
-void OpenDialog::clearRows() { SendMessageW(control(kResultList), LVM_DELETEALLITEMS, 0, 0); }
+void OpenDialog::clearRows() {
+    SendMessageW(control(kResultList), LVM_DELETEALLITEMS, 0, 0);
+}
 
 int OpenDialog::appendRow() {
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = rowCount();
     item.pszText = const_cast<wchar_t*>(L"");
-    return static_cast<int>(SendMessageW(control(kResultList), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    return static_cast<int>(
+        SendMessageW(control(kResultList), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 void OpenDialog::setCell(int row, int column, const std::string& gbk) {
@@ -194,8 +203,8 @@ int OpenDialog::rowCount() const {
 }
 
 int OpenDialog::selectedRow() const {
-    return static_cast<int>(SendMessageW(control(kResultList), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                         LVNI_SELECTED));
+    return static_cast<int>(
+        SendMessageW(control(kResultList), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void OpenDialog::selectRow(int row) {

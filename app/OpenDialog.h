@@ -14,20 +14,20 @@ namespace corvina {
 // Control identifiers (GetDlgCtrlID). The tab pages' controls are children of
 // the tab control; the tab control and the web view are children of the dialog.
 enum OpenDialogControl : int {
-    kTabControl = 100,   // 选择夹1
-    kWebView = 101,      // 超文本浏览框1
-    kHashLabel = 110,    // 标签_输入HASH
-    kHashEdit = 111,     // 编辑框_输入HASH
-    kSearchButton = 112, // 按钮_寻找资源
-    kContinueButton = 113, // 按钮_继续上次播放
-    kResultList = 114,   // 超级列表框_磁力返回
-    kUrlEdit = 120,      // 编辑框1
-    kPlayUrlButton = 121, // 按钮1
-    kUrlLabel = 122,     // 标签1
-    kFileEdit = 130,     // 编辑框2
+    kTabControl = 100,       // 选择夹1
+    kWebView = 101,          // 超文本浏览框1
+    kHashLabel = 110,        // 标签_输入HASH
+    kHashEdit = 111,         // 编辑框_输入HASH
+    kSearchButton = 112,     // 按钮_寻找资源
+    kContinueButton = 113,   // 按钮_继续上次播放
+    kResultList = 114,       // 超级列表框_磁力返回
+    kUrlEdit = 120,          // 编辑框1
+    kPlayUrlButton = 121,    // 按钮1
+    kUrlLabel = 122,         // 标签1
+    kFileEdit = 130,         // 编辑框2
     kChooseFileButton = 131, // 按钮3
-    kPlayFileButton = 132, // 按钮2
-    kFileLabel = 133,    // 标签2
+    kPlayFileButton = 132,   // 按钮2
+    kFileLabel = 133,        // 标签2
 };
 
 // What the dialog's buttons start. An empty function does nothing.
@@ -39,7 +39,7 @@ struct OpenDialogActions {
 };
 
 class OpenDialog : public PlainWindow {
-public:
+  public:
     static constexpr int kWidth = 523;
     static constexpr int kHeight = 490;
     static constexpr char kSampleHash[] = "6A9759BFFD5C0AF65319979FB7832189F4F3C35D";
@@ -69,10 +69,10 @@ public:
     // The file chooser (按钮3): the chosen file goes into 编辑框2.
     void chooseFile();
 
-protected:
+  protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     void createControls();
     void showTabPage(int tab);
     void onCommand(int id, int code);

@@ -9,7 +9,7 @@
 namespace corvina {
 
 class PlainWindow {
-public:
+  public:
     PlainWindow() = default;
     virtual ~PlainWindow();
     PlainWindow(const PlainWindow&) = delete;
@@ -19,12 +19,12 @@ public:
     bool loaded() const { return hwnd_ != nullptr; }
     RECT screenRect() const;
 
-protected:
+  protected:
     [[nodiscard]] bool createWindow(DWORD exStyle, const std::wstring& title, DWORD style, int x, int y,
                                     int width, int height, HWND owner);
     virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-private:
+  private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
 };

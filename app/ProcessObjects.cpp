@@ -18,20 +18,28 @@ ProcessObjects* g_objects = nullptr; // set for the life of runProgram
 
 } // namespace
 
-ProcessObjects& processObjects() { return *g_objects; }
+ProcessObjects& processObjects() {
+    return *g_objects;
+}
 
-void ProcessObjects::registerProtocol() { corvina::registerProtocol(wideToGbk(programPathW())); }
+void ProcessObjects::registerProtocol() {
+    corvina::registerProtocol(wideToGbk(programPathW()));
+}
 
 OpenDialogActions ProcessObjects::openDialogActions() {
     OpenDialogActions actions;
-    actions.playStream = [this](const std::string& url, const std::string& cookie) { online->playStream(url, cookie); };
+    actions.playStream = [this](const std::string& url, const std::string& cookie) {
+        online->playStream(url, cookie);
+    };
     actions.startSearch = [this] { online->startSearch(); };
     actions.continueLastPlayback = [this] { online->continueLastPlayback(); };
     actions.resolveByAltServer = [this] { online->resolveByAltServer(); };
     return actions;
 }
 
-void ProcessObjects::handleLaunchArgument(const std::string& argument) { online->handleLaunchArgument(argument); }
+void ProcessObjects::handleLaunchArgument(const std::string& argument) {
+    online->handleLaunchArgument(argument);
+}
 
 void ProcessObjects::stateTimerTick() {
     const int state = engine.state();
@@ -61,11 +69,13 @@ int runProgram() {
     registerVexaClass();
     objects->animationSwitch = true;
     objects->windowIconInTitle = true;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     objects->online = std::make_shared<OnlineController>(
-        objects->onlineHost, ServiceEndpoints{indexHost(), resolveHost(), codeHost()}, PlayHistory(programDirectoryW()));
+        objects->onlineHost, ServiceEndpoints{indexHost(), resolveHost(), codeHost()},
+        PlayHistory(programDirectoryW()));
 
     // 7: MainWindow, then the message loop.
     int exitCode = 1;

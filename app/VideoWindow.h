@@ -6,7 +6,7 @@
 namespace corvina {
 
 class VideoWindow : public PlainWindow {
-public:
+  public:
     static constexpr int kWidth = 643;
     static constexpr int kHeight = 247;
     static constexpr UINT_PTR kStateTimer = 1; // "当前播放状态", 1000 ms
@@ -14,21 +14,21 @@ public:
     // Creates the window owned by `owner` and binds the engine inside it.
     [[nodiscard]] bool load(HWND owner);
 
-protected:
+  protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     void bindEngine();
 };
 
 class ControlBarWindow : public PlainWindow {
-public:
+  public:
     static constexpr int kWidth = 380;
     static constexpr int kHeight = 51;
 
     [[nodiscard]] bool load(HWND owner);
 
-protected:
+  protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 

@@ -6,7 +6,7 @@
 namespace corvina {
 
 class GdiplusSession {
-public:
+  public:
     GdiplusSession() = default;
     ~GdiplusSession() { shutdown(); }
     GdiplusSession(const GdiplusSession&) = delete;
@@ -18,7 +18,7 @@ public:
     void shutdown();
     ULONG_PTR token() const { return token_; }
 
-private:
+  private:
     ULONG_PTR token_ = 0;
 };
 

@@ -8,7 +8,7 @@ std::string textAfterLast(const std::string& text, const std::string& marker) {
     if (marker.empty() || text.size() <= marker.size())
         return {};
     // Backwards from the end; an occurrence counts only with text after it.
-    for (size_t at = text.size() - marker.size(); ; --at) {
+    for (size_t at = text.size() - marker.size();; --at) {
         if (at + marker.size() < text.size() && text.compare(at, marker.size(), marker) == 0)
             return text.substr(at + marker.size());
         if (at == 0)
@@ -36,7 +36,8 @@ std::string hashFromField(const std::string& text) {
     // Only the ASCII space is trimmed here, as the platform's PathRemoveBlanks does.
     size_t begin = text.find_first_not_of(' ');
     size_t end = text.find_last_not_of(' ');
-    const std::string trimmed = begin == std::string::npos ? std::string() : text.substr(begin, end - begin + 1);
+    const std::string trimmed =
+        begin == std::string::npos ? std::string() : text.substr(begin, end - begin + 1);
     const std::string upper = upperAscii(trimmed);
     return upper.size() == 40 ? upper : hashFromTypedText(text);
 }

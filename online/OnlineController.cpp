@@ -115,11 +115,11 @@ void OnlineController::resolveSelectedRow() {
     host_.setStatus(kResolvingStatus);
     // H and I are the row's name and size columns.
     const std::string h = host_.cell(row, 1), i = host_.cell(row, 2);
-    const std::string fx = bytesAsText(httpRequest("http://" + endpoints_.resolve + "/fx.php?hash=" +
-                                                   percentEncode(h) + "&index=" + percentEncode(i)));
+    const std::string fx = bytesAsText(httpRequest(
+        "http://" + endpoints_.resolve + "/fx.php?hash=" + percentEncode(h) + "&index=" + percentEncode(i)));
     const std::string f = textBetween(fx, "\"file_hash\" : \"", "\"");
-    const std::string code = bytesAsText(httpRequest("http://" + endpoints_.resolve + "/code.php?sha1=" +
-                                                     percentEncode(f)));
+    const std::string code =
+        bytesAsText(httpRequest("http://" + endpoints_.resolve + "/code.php?sha1=" + percentEncode(f)));
     {
         std::lock_guard lock(mutex_);
         pendingStatus_ = host_.cell(host_.selectedRow(), 0);
@@ -135,8 +135,8 @@ void OnlineController::resolveSelectedRow() {
 
 void OnlineController::resolveByAltServer() {
     const std::string sha1 = host_.cell(host_.selectedRow(), 3);
-    const std::string answer = bytesAsText(httpRequest("http://" + endpoints_.code + "/code.php/?sha1=" +
-                                                       percentEncode(sha1)));
+    const std::string answer =
+        bytesAsText(httpRequest("http://" + endpoints_.code + "/code.php/?sha1=" + percentEncode(sha1)));
     if (parseCodeAnswer(answer) >= 1)
         playStream(resolvedUrl(), resolvedCookie());
 }

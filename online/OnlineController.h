@@ -19,7 +19,7 @@ struct ServiceEndpoints {
 };
 
 class OnlineController : public std::enable_shared_from_this<OnlineController> {
-public:
+  public:
     OnlineController(OnlineHost& host, ServiceEndpoints endpoints, PlayHistory history);
 
     // Handlers (window thread).
@@ -53,7 +53,7 @@ public:
     // Runs a job on a worker thread of its own, never joined.
     void startWorker(void (OnlineController::*job)());
 
-private:
+  private:
     OnlineHost& host_;
     ServiceEndpoints endpoints_;
     PlayHistory history_;
@@ -76,8 +76,8 @@ inline constexpr char kServerErrorStatus[] = "状态：云服务器解析错误�
 inline constexpr char kRegexFailed[] = "正则创建失败，请检查正则表达式语句是否有误！";
 inline constexpr char kNoResources[] = "亲，暂时没有资源(づ￣3￣)づ╭?～";
 inline constexpr char kStillParsing[] = "请稍等，文件正在解析中....";
-inline constexpr char kIndexPattern[] =
-    "\\[{#引号index#引号:(.*?),#引号name#引号:#引号(.*?)#引号,#引号size#引号:#引号(.*?)#引号,#引号sha1#引号:#引号(.*?)#"
-    "引号}\\]";
+inline constexpr char kIndexPattern[] = "\\[{#引号index#引号:(.*?),#引号name#引号:#引号(.*?)#引号,#引号size#"
+                                        "引号:#引号(.*?)#引号,#引号sha1#引号:#引号(.*?)#"
+                                        "引号}\\]";
 
 } // namespace corvina

@@ -8,7 +8,7 @@
 namespace corvina {
 
 class OnlineHost {
-public:
+  public:
     virtual ~OnlineHost() = default;
 
     // The status line.

@@ -31,11 +31,19 @@ void PlayHistory::recordLastMovie(const std::string& rowTitle, const std::string
     write("电影HASH", hashText);
 }
 
-std::string PlayHistory::movieTitle() const { return read("电影名称"); }
-std::string PlayHistory::movieHash() const { return read("电影HASH"); }
+std::string PlayHistory::movieTitle() const {
+    return read("电影名称");
+}
+std::string PlayHistory::movieHash() const {
+    return read("电影HASH");
+}
 
-int PlayHistory::savedPosition() const { return std::atoi(read("播放进度").c_str()); }
+int PlayHistory::savedPosition() const {
+    return std::atoi(read("播放进度").c_str());
+}
 
-void PlayHistory::savePosition(int position) const { write("播放进度", std::to_string(position)); }
+void PlayHistory::savePosition(int position) const {
+    write("播放进度", std::to_string(position));
+}
 
 } // namespace corvina

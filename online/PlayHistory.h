@@ -8,7 +8,7 @@
 namespace corvina {
 
 class PlayHistory {
-public:
+  public:
     // The file: `directory` followed by "/data.ini".
     explicit PlayHistory(std::wstring directory);
 
@@ -19,7 +19,7 @@ public:
     void savePosition(int position) const;
     const std::wstring& path() const { return path_; }
 
-private:
+  private:
     std::string read(const char* key) const;
     void write(const char* key, const std::string& value) const;
     std::wstring path_;

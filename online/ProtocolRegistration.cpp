@@ -5,7 +5,9 @@
 namespace corvina {
 namespace {
 
-std::vector<uint8_t> bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+std::vector<uint8_t> bytes(const std::string& text) {
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
 
 // The four values below `root`\`base`; true when every write succeeded.
 bool writeValues(int root, const std::string& base, const std::string& programPath) {
@@ -20,8 +22,8 @@ bool writeValues(int root, const std::string& base, const std::string& programPa
     ok = key.createKey(root, base + "\\DefaultIcon") != nullptr && ok;
     ok = key.setText(root, base + "\\DefaultIcon", "", bytes(programPath + ",1"), REG_SZ, true) == 0 && ok;
     ok = key.createKey(root, base + "\\shell\\open\\command") != nullptr && ok;
-    ok = key.setText(root, base + "\\shell\\open\\command", "", bytes("\"" + programPath + "\" \"%1\""), REG_SZ,
-                     true) == 0 &&
+    ok = key.setText(root, base + "\\shell\\open\\command", "", bytes("\"" + programPath + "\" \"%1\""),
+                     REG_SZ, true) == 0 &&
          ok;
     return ok;
 }

@@ -30,9 +30,17 @@ std::string hostSetting(const std::string& builtIn, const std::string& fromEnvir
     return fromEnvironment.empty() ? builtIn : fromEnvironment;
 }
 
-std::string indexHost() { return hostSetting(CORVINA_INDEX_HOST, environment("CORVINA_INDEX_HOST")); }
-std::string resolveHost() { return hostSetting(CORVINA_RESOLVE_HOST, environment("CORVINA_RESOLVE_HOST")); }
-std::string codeHost() { return hostSetting(CORVINA_CODE_HOST, environment("CORVINA_CODE_HOST")); }
-std::string launchHost() { return hostSetting(CORVINA_LAUNCH_HOST, environment("CORVINA_LAUNCH_HOST")); }
+std::string indexHost() {
+    return hostSetting(CORVINA_INDEX_HOST, environment("CORVINA_INDEX_HOST"));
+}
+std::string resolveHost() {
+    return hostSetting(CORVINA_RESOLVE_HOST, environment("CORVINA_RESOLVE_HOST"));
+}
+std::string codeHost() {
+    return hostSetting(CORVINA_CODE_HOST, environment("CORVINA_CODE_HOST"));
+}
+std::string launchHost() {
+    return hostSetting(CORVINA_LAUNCH_HOST, environment("CORVINA_LAUNCH_HOST"));
+}
 
 } // namespace corvina

@@ -10,7 +10,7 @@ namespace corvina {
 class EngineLibrary;
 
 class EngineConfig {
-public:
+  public:
     EngineConfig();
     explicit EngineConfig(const EngineLibrary& library);
     ~EngineConfig() { handle_ = 0; }
@@ -76,7 +76,7 @@ public:
     int item31() const { return getNumber(31); }
     int item32() const { return getNumber(32); }
 
-private:
+  private:
     bool flagAccessor(int item, std::optional<bool> on) const;
 
     const EngineLibrary* library_;

@@ -9,7 +9,7 @@
 namespace corvina {
 
 class EngineLibrary {
-public:
+  public:
     struct Functions {
         APlayer_Create_t create = nullptr;
         APlayer_GetWindow_t getWindow = nullptr;
@@ -47,7 +47,7 @@ public:
     const Functions& functions() const;
     bool loaded() const;
 
-private:
+  private:
     std::wstring path_;
     mutable std::once_flag once_;
     mutable HMODULE module_ = nullptr;

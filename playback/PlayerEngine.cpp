@@ -13,7 +13,9 @@ PlayerEngine::PlayerEngine() : PlayerEngine(EngineLibrary::program()) {}
 
 PlayerEngine::PlayerEngine(const EngineLibrary& library) : library_(&library), settings_(library) {}
 
-PlayerEngine::~PlayerEngine() { destroy(); }
+PlayerEngine::~PlayerEngine() {
+    destroy();
+}
 
 PlayerEngine::PlayerEngine(PlayerEngine&& other) noexcept
     : library_(other.library_), handle_(std::exchange(other.handle_, 0)),
@@ -39,8 +41,8 @@ PlayerEngine& PlayerEngine::operator=(PlayerEngine&& other) noexcept {
     return *this;
 }
 
-int PlayerEngine::create(HWND parent, std::optional<int> left, std::optional<int> top, std::optional<int> width,
-                         std::optional<int> height, const Callbacks& cb) {
+int PlayerEngine::create(HWND parent, std::optional<int> left, std::optional<int> top,
+                         std::optional<int> width, std::optional<int> height, const Callbacks& cb) {
     auto f = library_->functions().create;
     if (!f)
         return handle_ = 0;
@@ -65,12 +67,20 @@ void PlayerEngine::open(const std::string& pathOrUrl) const {
 }
 
 namespace {
-int call(APlayer_Handle_t f, int handle) { return f ? f(handle) : 0; }
+int call(APlayer_Handle_t f, int handle) {
+    return f ? f(handle) : 0;
+}
 } // namespace
 
-void PlayerEngine::close() const { call(library_->functions().close, handle_); }
-void PlayerEngine::play() const { call(library_->functions().play, handle_); }
-void PlayerEngine::pause() const { call(library_->functions().pause, handle_); }
+void PlayerEngine::close() const {
+    call(library_->functions().close, handle_);
+}
+void PlayerEngine::play() const {
+    call(library_->functions().play, handle_);
+}
+void PlayerEngine::pause() const {
+    call(library_->functions().pause, handle_);
+}
 
 std::string PlayerEngine::version() const {
     auto f = library_->functions().getVersion;
@@ -87,28 +97,48 @@ bool PlayerEngine::setLogo(const std::vector<uint8_t>& imageFile) const {
     return bitmap && f(handle_, bitmap.get()) != 0;
 }
 
-int PlayerEngine::state() const { return call(library_->functions().getState, handle_); }
-int PlayerEngine::duration() const { return call(library_->functions().getDuration, handle_); }
-std::string PlayerEngine::durationText() const { return clockText(duration()); }
-int PlayerEngine::position() const { return call(library_->functions().getPosition, handle_); }
-std::string PlayerEngine::positionText() const { return clockText(position()); }
+int PlayerEngine::state() const {
+    return call(library_->functions().getState, handle_);
+}
+int PlayerEngine::duration() const {
+    return call(library_->functions().getDuration, handle_);
+}
+std::string PlayerEngine::durationText() const {
+    return clockText(duration());
+}
+int PlayerEngine::position() const {
+    return call(library_->functions().getPosition, handle_);
+}
+std::string PlayerEngine::positionText() const {
+    return clockText(position());
+}
 
 void PlayerEngine::seek(int ms) const {
     if (auto f = library_->functions().setPosition)
         f(handle_, ms);
 }
 
-int PlayerEngine::videoWidth() const { return call(library_->functions().getVideoWidth, handle_); }
-int PlayerEngine::videoHeight() const { return call(library_->functions().getVideoHeight, handle_); }
-int PlayerEngine::volume() const { return call(library_->functions().getVolume, handle_); }
+int PlayerEngine::videoWidth() const {
+    return call(library_->functions().getVideoWidth, handle_);
+}
+int PlayerEngine::videoHeight() const {
+    return call(library_->functions().getVideoHeight, handle_);
+}
+int PlayerEngine::volume() const {
+    return call(library_->functions().getVolume, handle_);
+}
 
 void PlayerEngine::setVolume(int volume) const {
     if (auto f = library_->functions().setVolume)
         f(handle_, volume);
 }
 
-int PlayerEngine::isSeeking() const { return call(library_->functions().isSeeking, handle_); }
-int PlayerEngine::bufferProgress() const { return call(library_->functions().getBufferProgress, handle_); }
+int PlayerEngine::isSeeking() const {
+    return call(library_->functions().isSeeking, handle_);
+}
+int PlayerEngine::bufferProgress() const {
+    return call(library_->functions().getBufferProgress, handle_);
+}
 
 std::string PlayerEngine::config(int item) const {
     auto f = library_->functions().getConfig;

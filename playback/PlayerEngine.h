@@ -16,7 +16,7 @@ namespace corvina {
 class EngineLibrary;
 
 class PlayerEngine {
-public:
+  public:
     struct Callbacks {
         void* slots[8] = {};
     };
@@ -70,7 +70,7 @@ public:
 
     const EngineConfig& settings() const { return settings_; }
 
-private:
+  private:
     const EngineLibrary* library_;
     int handle_ = 0;
     HWND window_ = nullptr;

@@ -8,7 +8,7 @@
 namespace corvina {
 
 template <typename T> class ComPtr {
-public:
+  public:
     ComPtr() = default;
     // Takes over a reference the caller already holds.
     explicit ComPtr(T* adopted) : ptr_(adopted) {}
@@ -46,7 +46,7 @@ public:
     }
     void** putVoid() { return reinterpret_cast<void**>(put()); }
 
-private:
+  private:
     T* ptr_ = nullptr;
 };
 

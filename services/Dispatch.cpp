@@ -33,8 +33,9 @@ std::string Variant::asText() const {
     VariantInit(&converted);
     if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&v_), 0, VT_BSTR)))
         return {};
-    std::string out = converted.bstrVal ? wideToGbk(std::wstring(converted.bstrVal, SysStringLen(converted.bstrVal)))
-                                        : std::string();
+    std::string out = converted.bstrVal
+                          ? wideToGbk(std::wstring(converted.bstrVal, SysStringLen(converted.bstrVal)))
+                          : std::string();
     VariantClear(&converted);
     return out;
 }
@@ -84,7 +85,8 @@ bool Dispatch::invoke(const wchar_t* name, WORD flags, Variant* out, const std::
     }
     VARIANT result;
     VariantInit(&result);
-    const HRESULT hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, nullptr, nullptr);
+    const HRESULT hr =
+        object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, nullptr, nullptr);
     if (out && SUCCEEDED(hr)) {
         VariantClear(out->get());
         *out->get() = result; // takes ownership

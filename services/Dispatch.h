@@ -12,7 +12,7 @@ namespace corvina {
 
 // A VARIANT that clears itself.
 class Variant {
-public:
+  public:
     Variant() { VariantInit(&v_); }
     ~Variant() { VariantClear(&v_); }
     Variant(const Variant& other) {
@@ -33,12 +33,12 @@ public:
     int asInt() const;          // 0 when not convertible
     ComPtr<IDispatch> asDispatch() const;
 
-private:
+  private:
     VARIANT v_;
 };
 
 class Dispatch {
-public:
+  public:
     Dispatch() = default;
     explicit Dispatch(ComPtr<IDispatch> object) : object_(std::move(object)) {}
     // Creates an object by its program identifier ("VBScript.RegExp").
@@ -50,7 +50,7 @@ public:
     bool get(const wchar_t* name, Variant& out, const std::vector<Variant>& args = {}) const;
     bool call(const wchar_t* name, Variant& out, const std::vector<Variant>& args = {}) const;
 
-private:
+  private:
     bool invoke(const wchar_t* name, WORD flags, Variant* out, const std::vector<Variant>& args) const;
     ComPtr<IDispatch> object_;
 };

@@ -21,7 +21,8 @@ struct InternetHandleCloser {
 using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
 
 void setTimeouts(HINTERNET handle, const HttpOptions& options) {
-    DWORD connect = options.connectTimeoutMs, send = options.sendTimeoutMs, receive = options.receiveTimeoutMs;
+    DWORD connect = options.connectTimeoutMs, send = options.sendTimeoutMs,
+          receive = options.receiveTimeoutMs;
     InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
     InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof send);
     InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
@@ -65,7 +66,8 @@ std::string completeHeaderBlock(std::string block, const std::string& url, const
     if (findText(block, "Content-Type:") == std::string::npos)
         block += "\r\nContent-Type: application/x-www-form-urlencoded";
     if (!cookies.empty())
-        block += findText(cookies, "Cookie:") != std::string::npos ? "\r\n" + cookies : "\r\nCookie: " + cookies;
+        block +=
+            findText(cookies, "Cookie:") != std::string::npos ? "\r\n" + cookies : "\r\nCookie: " + cookies;
     return block;
 }
 
@@ -107,7 +109,8 @@ unsigned long requestFlags(const std::string& url, bool cookiesSupplied, bool no
         flags |= INTERNET_FLAG_NO_COOKIES;
     if (noRedirect)
         flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
-    flags |= startsWithNoCase(url, "https://") ? INTERNET_FLAG_SECURE : INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
+    flags |=
+        startsWithNoCase(url, "https://") ? INTERNET_FLAG_SECURE : INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
     return flags;
 }
 
@@ -142,9 +145,9 @@ std::vector<uint8_t> httpRequest(const std::string& url, HttpOptions& options) {
     if (!connection)
         return {};
     const std::string path = urlPath(url);
-    InternetHandle request(HttpOpenRequestA(connection.get(), kVerbs[method], path.c_str(), "HTTP/1.1", nullptr,
-                                            nullptr, requestFlags(url, options.cookies.has_value(), options.noRedirect),
-                                            0));
+    InternetHandle request(
+        HttpOpenRequestA(connection.get(), kVerbs[method], path.c_str(), "HTTP/1.1", nullptr, nullptr,
+                         requestFlags(url, options.cookies.has_value(), options.noRedirect), 0));
     if (!request)
         return {};
     // Also on the request itself: some WinINet versions do not pass the
@@ -172,8 +175,8 @@ std::vector<uint8_t> httpRequest(const std::string& url, HttpOptions& options) {
     // HTTP layer, and small ones make large bodies crawl.
     std::vector<uint8_t> response;
     DWORD announced = 0, announcedSize = sizeof announced;
-    if (HttpQueryInfoA(request.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &announcedSize,
-                       nullptr))
+    if (HttpQueryInfoA(request.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced,
+                       &announcedSize, nullptr))
         response.reserve(std::min<DWORD>(announced, 512u << 20)); // a hint only: the body is what arrives
     size_t filled = 0;
     for (;;) {

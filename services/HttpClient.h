@@ -12,15 +12,15 @@ namespace corvina {
 enum class HttpMethod { Get = 0, Post = 1, Head = 2 };
 
 struct HttpOptions {
-    std::optional<int> method;              // 0 GET, 1 POST, 2 HEAD; anything else GET
-    std::string postText;                   // body when postBytes is empty
-    std::optional<std::string> cookies;     // supplied: sent, then rewritten with the merged cookies
-    std::string receivedCookies;            // out: the response's Set-Cookie values
-    std::string headers;                    // in: extra lines joined by CR LF; out: the block sent
-    std::string rawHeaders;                 // out: the response's header block
+    std::optional<int> method;          // 0 GET, 1 POST, 2 HEAD; anything else GET
+    std::string postText;               // body when postBytes is empty
+    std::optional<std::string> cookies; // supplied: sent, then rewritten with the merged cookies
+    std::string receivedCookies;        // out: the response's Set-Cookie values
+    std::string headers;                // in: extra lines joined by CR LF; out: the block sent
+    std::string rawHeaders;             // out: the response's header block
     bool noRedirect = false;
-    std::vector<uint8_t> postBytes;         // body; wins over postText when not empty
-    std::string proxy;                      // name or name:port; empty for a direct connection
+    std::vector<uint8_t> postBytes; // body; wins over postText when not empty
+    std::string proxy;              // name or name:port; empty for a direct connection
     // Time-outs of every request: a server that accepts and never answers
     // must not hold the caller for minutes.
     unsigned connectTimeoutMs = 15000;

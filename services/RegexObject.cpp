@@ -9,7 +9,8 @@ namespace corvina {
 RegexObject::RegexObject() : subject_(Variant::integer(0)), com_(CoInitialize(nullptr)) {}
 
 RegexObject::RegexObject(const RegexObject& other)
-    : regExp_(other.regExp_), matches_(other.matches_), subject_(other.subject_), com_(CoInitialize(nullptr)) {}
+    : regExp_(other.regExp_), matches_(other.matches_), subject_(other.subject_),
+      com_(CoInitialize(nullptr)) {}
 
 RegexObject::~RegexObject() {
     regExp_ = Dispatch();
@@ -19,8 +20,8 @@ RegexObject::~RegexObject() {
         CoUninitialize();
 }
 
-bool RegexObject::execute(const std::string& pattern, const std::string& subject, bool caseSensitive, bool multiline,
-                          bool global, bool quoteToken) {
+bool RegexObject::execute(const std::string& pattern, const std::string& subject, bool caseSensitive,
+                          bool multiline, bool global, bool quoteToken) {
     regExp_ = Dispatch();
     matches_ = Dispatch();
     regExp_ = Dispatch::create(L"VBScript.RegExp");

@@ -10,7 +10,7 @@
 namespace corvina {
 
 class RegexObject {
-public:
+  public:
     RegexObject();  // starts COM on this thread for the object's life
     ~RegexObject(); // releases the engine objects, then ends that COM use
     RegexObject(const RegexObject& other);
@@ -18,16 +18,17 @@ public:
 
     // True when a match collection was obtained (also with no match); false
     // when the engine cannot be created or the pattern is invalid.
-    [[nodiscard]] bool execute(const std::string& pattern, const std::string& subject, bool caseSensitive = false,
-                               bool multiline = true, bool global = true, bool quoteToken = false);
+    [[nodiscard]] bool execute(const std::string& pattern, const std::string& subject,
+                               bool caseSensitive = false, bool multiline = true, bool global = true,
+                               bool quoteToken = false);
     std::string pattern() const;
     std::string replace(const std::string& replacement) const;
     int matchCount() const;
-    std::string matchText(int index) const;                  // 1-based
+    std::string matchText(int index) const;                         // 1-based
     std::string subMatchText(int matchIndex, int groupIndex) const; // both 1-based
     int subMatchCount() const;
 
-private:
+  private:
     Dispatch match(int index) const;
     Dispatch regExp_;
     Dispatch matches_;

@@ -13,7 +13,9 @@ RegistryKey::RegistryKey(const RegistryKey& other)
     : view64_(other.view64_), lastResult_(other.lastResult_), handle_(other.handle_), isOpen_(other.isOpen_),
       ownsHandle_(false), root_(other.root_), path_(other.path_) {}
 
-RegistryKey::~RegistryKey() { closeKey(); }
+RegistryKey::~RegistryKey() {
+    closeKey();
+}
 
 void RegistryKey::use64BitView() {
     view64_ = true;
@@ -25,7 +27,9 @@ void RegistryKey::use32BitView() {
     path_.clear();
 }
 
-REGSAM RegistryKey::access(REGSAM base) const { return base | (view64_ ? KEY_WOW64_64KEY : KEY_WOW64_32KEY); }
+REGSAM RegistryKey::access(REGSAM base) const {
+    return base | (view64_ ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
+}
 
 int RegistryKey::closeKey() {
     if (!isOpen_)
@@ -52,14 +56,14 @@ HKEY RegistryKey::openOrCreate(int root, const std::string& path, bool create) {
         result = RegOpenCurrentUser(mask, &intermediate);
         base = intermediate;
     } else if (root == kHardwareProfile) {
-        result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current", 0, mask,
-                               &intermediate);
+        result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current", 0,
+                               mask, &intermediate);
         base = intermediate;
     }
     HKEY key = nullptr;
     if (result == ERROR_SUCCESS) {
-        result = create ? RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, mask, nullptr,
-                                          &key, nullptr)
+        result = create ? RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, mask,
+                                          nullptr, &key, nullptr)
                         : RegOpenKeyExA(base, path.c_str(), 0, mask, &key);
     }
     if (intermediate)
@@ -75,8 +79,12 @@ HKEY RegistryKey::openOrCreate(int root, const std::string& path, bool create) {
     return handle_;
 }
 
-HKEY RegistryKey::openKey(int root, const std::string& path) { return openOrCreate(root, path, false); }
-HKEY RegistryKey::createKey(int root, const std::string& path) { return openOrCreate(root, path, true); }
+HKEY RegistryKey::openKey(int root, const std::string& path) {
+    return openOrCreate(root, path, false);
+}
+HKEY RegistryKey::createKey(int root, const std::string& path) {
+    return openOrCreate(root, path, true);
+}
 
 int RegistryKey::enumSubKeys(int root, const std::string& path, std::vector<std::string>& names) {
     if (!openKey(root, path))
@@ -135,7 +143,8 @@ int RegistryKey::queryValue(int root, const std::string& path, const std::string
         return lastResult_;
     std::vector<uint8_t> buffer(256, 0);
     DWORD type = 0, size = static_cast<DWORD>(buffer.size());
-    lastResult_ = RegQueryValueExA(handle_, name.empty() ? nullptr : name.c_str(), nullptr, &type, buffer.data(), &size);
+    lastResult_ = RegQueryValueExA(handle_, name.empty() ? nullptr : name.c_str(), nullptr, &type,
+                                   buffer.data(), &size);
     out.name = name;
     out.data = buffer; // the whole 256-byte buffer, whatever the value's length
     out.type = type;
@@ -148,8 +157,8 @@ int RegistryKey::writeValue(const std::string& name, unsigned long type, const s
     return lastResult_;
 }
 
-int RegistryKey::setText(int root, const std::string& path, const std::string& name, std::vector<uint8_t> data,
-                         unsigned long type, bool create) {
+int RegistryKey::setText(int root, const std::string& path, const std::string& name,
+                         std::vector<uint8_t> data, unsigned long type, bool create) {
     if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ && type != REG_BINARY)
         return -1;
     if (create)
@@ -179,7 +188,8 @@ int RegistryKey::setNumber(int root, const std::string& path, const std::string&
     return writeValue(name, type, data);
 }
 
-int RegistryKey::setQwordFromHex(int root, const std::string& path, const std::string& name, const std::string& hex) {
+int RegistryKey::setQwordFromHex(int root, const std::string& path, const std::string& name,
+                                 const std::string& hex) {
     if (!openKey(root, path) && !createKey(root, path))
         return lastResult_;
     std::vector<uint8_t> bytes;
@@ -216,18 +226,29 @@ int RegistryKey::deleteKey(int root, const std::string& path) {
 
 std::string RegistryKey::typeName(int type) {
     switch (type) {
-    case 1: return "REG_SZ";
-    case 2: return "REG_EXPAND_SZ";
-    case 3: return "REG_BINARY";
-    case 4: return "REG_DWORD";
-    case 5: return "REG_DWORD_BIG_ENDIAN";
-    case 6: return "REG_LINK";
-    case 7: return "REG_MULTI_SZ";
-    case 8: return "REG_RESOURCE_LIST";
+    case 1:
+        return "REG_SZ";
+    case 2:
+        return "REG_EXPAND_SZ";
+    case 3:
+        return "REG_BINARY";
+    case 4:
+        return "REG_DWORD";
+    case 5:
+        return "REG_DWORD_BIG_ENDIAN";
+    case 6:
+        return "REG_LINK";
+    case 7:
+        return "REG_MULTI_SZ";
+    case 8:
+        return "REG_RESOURCE_LIST";
     case 9:
-    case 10: return "NULL";
-    case 11: return "REG_QWORD";
-    default: return "键值非法";
+    case 10:
+        return "NULL";
+    case 11:
+        return "REG_QWORD";
+    default:
+        return "键值非法";
     }
 }
 

@@ -17,11 +17,11 @@ struct RegistryValue {
 };
 
 class RegistryKey {
-public:
+  public:
     static constexpr int kClassesRoot = static_cast<int>(0x80000000u);
     static constexpr int kCurrentUser = static_cast<int>(0x80000001u);
     static constexpr int kLocalMachine = static_cast<int>(0x80000002u);
-    static constexpr int kThreadUser = 0x7FFFFFFF;     // the current user's hive as the thread sees it
+    static constexpr int kThreadUser = 0x7FFFFFFF;      // the current user's hive as the thread sees it
     static constexpr int kHardwareProfile = 0x7FFFFFFB; // the current hardware profile
 
     RegistryKey() = default;
@@ -41,8 +41,8 @@ public:
     int queryValue(int root, const std::string& path, const std::string& name, RegistryValue& out);
     int setText(int root, const std::string& path, const std::string& name, std::vector<uint8_t> data,
                 unsigned long type, bool create = false);
-    int setNumber(int root, const std::string& path, const std::string& name, long long value, unsigned long type,
-                  bool create = false);
+    int setNumber(int root, const std::string& path, const std::string& name, long long value,
+                  unsigned long type, bool create = false);
     int setQwordFromHex(int root, const std::string& path, const std::string& name, const std::string& hex);
     static void padBytes(std::vector<uint8_t>& bytes, size_t length);
     int deleteValue(int root, const std::string& path, const std::string& name);
@@ -52,7 +52,7 @@ public:
     bool isOpen() const { return isOpen_; }
     HKEY handle() const { return handle_; }
 
-private:
+  private:
     HKEY openOrCreate(int root, const std::string& path, bool create);
     REGSAM access(REGSAM base) const;
     int writeValue(const std::string& name, unsigned long type, const std::vector<uint8_t>& data);

@@ -36,7 +36,9 @@ int hexNumber(const std::u16string& s, size_t at, size_t count) {
     return v;
 }
 
-bool isLineTerminator(char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029; }
+bool isLineTerminator(char16_t c) {
+    return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029;
+}
 
 std::u16string toUtf16(const std::string& gbk) {
     const std::wstring w = gbkToWide(gbk);
@@ -71,7 +73,8 @@ std::string utf16ToGbk(const std::vector<uint8_t>& bytes) {
     std::wstring wide(static_cast<size_t>(units), L'\0');
     for (int i = 0; i < units; ++i)
         wide[static_cast<size_t>(i)] = static_cast<wchar_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    const int n = WideCharToMultiByte(936, WC_COMPOSITECHECK, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(936, WC_COMPOSITECHECK, wide.data(), units, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
     if (n > 0)
         WideCharToMultiByte(936, WC_COMPOSITECHECK, wide.data(), units, out.data(), n, nullptr, nullptr);
@@ -119,12 +122,24 @@ std::optional<std::u16string> jscriptLiteral(const std::u16string& s) {
             return std::nullopt; // a trailing backslash escapes the closing apostrophe
         const char16_t e = s[++i];
         switch (e) {
-        case u'b': out += u'\b'; break;
-        case u'f': out += u'\f'; break;
-        case u'n': out += u'\n'; break;
-        case u'r': out += u'\r'; break;
-        case u't': out += u'\t'; break;
-        case u'v': out += u'v'; break; // the script engine has no \v
+        case u'b':
+            out += u'\b';
+            break;
+        case u'f':
+            out += u'\f';
+            break;
+        case u'n':
+            out += u'\n';
+            break;
+        case u'r':
+            out += u'\r';
+            break;
+        case u't':
+            out += u'\t';
+            break;
+        case u'v':
+            out += u'v';
+            break; // the script engine has no \v
         case u'x':
             if (hexRun(s, i + 1, 2)) {
                 out += static_cast<char16_t>(hexNumber(s, i + 1, 2));
@@ -145,7 +160,8 @@ std::optional<std::u16string> jscriptLiteral(const std::u16string& s) {
             if (isLineTerminator(e))
                 return std::nullopt;
             if (e == u'8' || e == u'9') {
-                out += static_cast<char16_t>(e - u'0'); // read as a one-digit escape, as the script engine does
+                out +=
+                    static_cast<char16_t>(e - u'0'); // read as a one-digit escape, as the script engine does
             } else if (e >= u'0' && e <= u'7') {
                 // Legacy octal escapes: up to three digits, value at most 0377.
                 int value = e - u'0';

@@ -5,8 +5,12 @@
 namespace corvina {
 namespace {
 
-char lowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-char upperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char lowerChar(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+char upperChar(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 template <typename F> std::string mapAscii(std::string_view text, F f) {
     std::string out(text);
@@ -52,10 +56,16 @@ size_t findImpl(std::string_view text, std::string_view what, size_t from, bool 
 
 } // namespace
 
-bool isGbkLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool isGbkLead(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
 
-std::string lowerAscii(std::string_view text) { return mapAscii(text, lowerChar); }
-std::string upperAscii(std::string_view text) { return mapAscii(text, upperChar); }
+std::string lowerAscii(std::string_view text) {
+    return mapAscii(text, lowerChar);
+}
+std::string upperAscii(std::string_view text) {
+    return mapAscii(text, upperChar);
+}
 
 std::string trimBlanks(std::string_view text) {
     size_t begin = 0, width = 0;
@@ -102,8 +112,12 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
     return out;
 }
 
-size_t findNoCase(std::string_view text, std::string_view what, size_t from) { return findImpl(text, what, from, true); }
-size_t findText(std::string_view text, std::string_view what, size_t from) { return findImpl(text, what, from, false); }
+size_t findNoCase(std::string_view text, std::string_view what, size_t from) {
+    return findImpl(text, what, from, true);
+}
+size_t findText(std::string_view text, std::string_view what, size_t from) {
+    return findImpl(text, what, from, false);
+}
 
 std::vector<std::string> splitText(std::string_view text, std::string_view separator) {
     std::vector<std::string> parts;

@@ -9,7 +9,7 @@
 namespace corvina {
 
 template <typename H> class UniqueGdiObject {
-public:
+  public:
     UniqueGdiObject() = default;
     explicit UniqueGdiObject(H handle) : handle_(handle) {}
     ~UniqueGdiObject() { reset(); }
@@ -31,7 +31,7 @@ public:
     H get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
 
-private:
+  private:
     H handle_ = nullptr;
 };
 

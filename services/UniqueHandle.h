@@ -8,7 +8,7 @@
 namespace corvina {
 
 class UniqueHandle {
-public:
+  public:
     UniqueHandle() = default;
     // Both null and INVALID_HANDLE_VALUE count as no handle.
     explicit UniqueHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
@@ -33,7 +33,7 @@ public:
     HANDLE release() { return std::exchange(handle_, nullptr); }
     explicit operator bool() const { return handle_ != nullptr; }
 
-private:
+  private:
     HANDLE handle_ = nullptr;
 };
 

@@ -9,10 +9,17 @@ namespace corvina {
 bool waitPumping(long long duration, WaitUnit unit) {
     long long unitMs = 1;
     switch (unit) {
-    case WaitUnit::Seconds: unitMs = 1000; break;
-    case WaitUnit::Minutes: unitMs = 60'000; break;
-    case WaitUnit::Hours: unitMs = 3'600'000; break;
-    default: break;
+    case WaitUnit::Seconds:
+        unitMs = 1000;
+        break;
+    case WaitUnit::Minutes:
+        unitMs = 60'000;
+        break;
+    case WaitUnit::Hours:
+        unitMs = 3'600'000;
+        break;
+    default:
+        break;
     }
     if (duration < 0 && unit == WaitUnit::Milliseconds) {
         duration = 18'000'000;

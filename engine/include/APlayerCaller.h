@@ -28,21 +28,21 @@ enum APlayerState {
 // Configuration items (APlayer_SetConfigA / APlayer_GetConfigA). Values are texts;
 // flags are "1" or "0", numbers decimal. Items not listed are stored and read back.
 enum APlayerItem {
-    APLAYER_ITEM_IDENTIFIER = 3,    // any text, stored
-    APLAYER_ITEM_TOTAL_BYTES = 5,   // read only: total bytes of the source
-    APLAYER_ITEM_MUTE = 12,         // "1" mutes, "0" unmutes; the volume is kept
-    APLAYER_ITEM_READ_BYTES = 29,   // read only: bytes of the source available so far
-    APLAYER_ITEM_RENDERER = 201,    // "1".."5", stored; one presentation path serves all
-    APLAYER_ITEM_BRIGHTNESS = 214,  // "0".."100", 50 neutral
-    APLAYER_ITEM_CONTRAST = 215,    // "0".."100", 50 neutral
-    APLAYER_ITEM_SATURATION = 216,  // "0".."100", 50 neutral
-    APLAYER_ITEM_HUE = 217,         // "0".."100", 50 neutral
-    APLAYER_ITEM_FLIP_H = 302,      // "1" mirrors the picture left to right
-    APLAYER_ITEM_FLIP_V = 303,      // "1" turns the picture upside down
-    APLAYER_ITEM_ROTATION = 304,    // degrees, multiples of 90 (others: modulo 360, rounded down to 90)
-    APLAYER_ITEM_ENHANCE = 305,     // "1" sharpens the picture
-    APLAYER_ITEM_COMPARE = 306,     // "1" shows the left half unadjusted, the right half adjusted
-    APLAYER_ITEM_COOKIE = 1105,     // Cookie header sent with http(s) requests of the open source
+    APLAYER_ITEM_IDENTIFIER = 3,   // any text, stored
+    APLAYER_ITEM_TOTAL_BYTES = 5,  // read only: total bytes of the source
+    APLAYER_ITEM_MUTE = 12,        // "1" mutes, "0" unmutes; the volume is kept
+    APLAYER_ITEM_READ_BYTES = 29,  // read only: bytes of the source available so far
+    APLAYER_ITEM_RENDERER = 201,   // "1".."5", stored; one presentation path serves all
+    APLAYER_ITEM_BRIGHTNESS = 214, // "0".."100", 50 neutral
+    APLAYER_ITEM_CONTRAST = 215,   // "0".."100", 50 neutral
+    APLAYER_ITEM_SATURATION = 216, // "0".."100", 50 neutral
+    APLAYER_ITEM_HUE = 217,        // "0".."100", 50 neutral
+    APLAYER_ITEM_FLIP_H = 302,     // "1" mirrors the picture left to right
+    APLAYER_ITEM_FLIP_V = 303,     // "1" turns the picture upside down
+    APLAYER_ITEM_ROTATION = 304,   // degrees, multiples of 90 (others: modulo 360, rounded down to 90)
+    APLAYER_ITEM_ENHANCE = 305,    // "1" sharpens the picture
+    APLAYER_ITEM_COMPARE = 306,    // "1" shows the left half unadjusted, the right half adjusted
+    APLAYER_ITEM_COOKIE = 1105,    // Cookie header sent with http(s) requests of the open source
 };
 
 // cb1: the video window's WM_KEYDOWN, WM_LBUTTONDOWN, WM_LBUTTONUP and WM_LBUTTONDBLCLK.
@@ -68,8 +68,8 @@ typedef const char*(__stdcall* APlayer_GetConfigA_t)(int handle, int item);
 typedef const char*(__stdcall* APlayer_GetVersion_t)(int handle);
 
 #ifdef APLAYER_BUILDING_LIBRARY
-int __stdcall APlayer_Create(HWND parent, int x, int y, int width, int height, void* cb1, void* cb2, void* cb3,
-                             void* cb4, void* cb5, void* cb6, void* cb7, void* cb8);
+int __stdcall APlayer_Create(HWND parent, int x, int y, int width, int height, void* cb1, void* cb2,
+                             void* cb3, void* cb4, void* cb5, void* cb6, void* cb7, void* cb8);
 HWND __stdcall APlayer_GetWindow(int handle);
 int __stdcall APlayer_SetCustomLogo(int handle, HBITMAP logo);
 int __stdcall APlayer_OpenA(int handle, const char* pathOrUrl);

@@ -14,7 +14,7 @@
 namespace engine {
 
 class AudioOutput {
-public:
+  public:
     AudioOutput() = default;
     ~AudioOutput() { close(); }
     AudioOutput(const AudioOutput&) = delete;
@@ -33,7 +33,7 @@ public:
     void resume();
     void reset(); // drops everything queued
 
-private:
+  private:
     void reclaim();
     HWAVEOUT device_ = nullptr;
     int bytesPerSecond_ = 0;

@@ -8,7 +8,7 @@
 namespace engine {
 
 class ConfigStore {
-public:
+  public:
     void set(int item, std::string value) {
         std::lock_guard lock(mutex_);
         items_[item] = std::move(value);
@@ -23,7 +23,7 @@ public:
     // The item read as a whole number; `fallback` when it is no number.
     int number(int item, int fallback) const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::map<int, std::string> items_;
 };

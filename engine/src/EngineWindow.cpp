@@ -63,9 +63,8 @@ bool EngineWindow::create(HWND parent, int x, int y, int width, int height, cons
     if (!registerClassOnce(&EngineWindow::windowProc))
         return false;
     callbacks_ = callbacks;
-    CreateWindowExW(0, kClassName, L"", (parent ? WS_CHILD : WS_POPUP) | WS_VISIBLE | WS_CLIPSIBLINGS,
-                            x, y, std::max(width, 0), std::max(height, 0), parent, nullptr, moduleInstance(),
-                    this);
+    CreateWindowExW(0, kClassName, L"", (parent ? WS_CHILD : WS_POPUP) | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
+                    std::max(width, 0), std::max(height, 0), parent, nullptr, moduleInstance(), this);
     return hwnd_ != nullptr;
 }
 

@@ -21,13 +21,13 @@ struct Picture {
 };
 
 struct Callbacks {
-    void* message = nullptr;       // cb1
-    void* buffering = nullptr;     // cb5
+    void* message = nullptr;        // cb1
+    void* buffering = nullptr;      // cb5
     void* missingDecoder = nullptr; // cb7
 };
 
 class EngineWindow {
-public:
+  public:
     EngineWindow() = default;
     ~EngineWindow();
     EngineWindow(const EngineWindow&) = delete;
@@ -49,7 +49,7 @@ public:
     void postBuffering(int percent);
     void postMissingDecoder(const std::string& name);
 
-private:
+  private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void paint(HDC dc);

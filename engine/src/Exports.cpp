@@ -10,7 +10,7 @@ namespace {
 
 // The library's one piece of process-wide state: the live players.
 class PlayerTable {
-public:
+  public:
     int add(std::shared_ptr<engine::Player> player) {
         std::lock_guard lock(mutex_);
         int handle = ++lastHandle_;
@@ -32,7 +32,7 @@ public:
         return player;
     }
 
-private:
+  private:
     std::mutex mutex_;
     int lastHandle_ = 0;
     std::map<int, std::shared_ptr<engine::Player>> players_;
@@ -117,7 +117,9 @@ const char* __stdcall APlayer_GetConfigA(int handle, int item) {
     auto player = table().find(handle);
     return player ? player->configText(item) : "";
 }
-const char* __stdcall APlayer_GetVersion(int handle) { return table().find(handle) ? kVersion : ""; }
+const char* __stdcall APlayer_GetVersion(int handle) {
+    return table().find(handle) ? kVersion : "";
+}
 int __stdcall APlayer_GetVideoWidth(int handle) {
     return withPlayer(handle, [](engine::Player& p) { return p.videoWidth(); });
 }

@@ -80,8 +80,8 @@ void FrameConverter::prepare(const PictureSettings& s) {
     }
 }
 
-void FrameConverter::convertRegion(const Nv12Frame& frame, const PictureSettings& settings, uint32_t* out, int x0,
-                                   int x1) {
+void FrameConverter::convertRegion(const Nv12Frame& frame, const PictureSettings& settings, uint32_t* out,
+                                   int x0, int x1) {
     prepare(settings);
     const int width = frame.width, height = frame.height, stride = frame.stride;
     const bool rotateChroma = settings.hue != 50 || settings.saturation != 50 || settings.contrast != 50;
@@ -115,8 +115,8 @@ void FrameConverter::convertRegion(const Nv12Frame& frame, const PictureSettings
     }
 }
 
-void FrameConverter::convert(const Nv12Frame& frame, const PictureSettings& settings, std::vector<uint32_t>& out,
-                             int& outWidth, int& outHeight) {
+void FrameConverter::convert(const Nv12Frame& frame, const PictureSettings& settings,
+                             std::vector<uint32_t>& out, int& outWidth, int& outHeight) {
     const int width = frame.width, height = frame.height;
     if (width <= 0 || height <= 0 || frame.stride < width ||
         frame.data.size() < static_cast<size_t>(frame.stride) * (height + (height + 1) / 2)) {
@@ -159,10 +159,20 @@ void FrameConverter::convert(const Nv12Frame& frame, const PictureSettings& sett
             const uint32_t p = src[settings.flipHorizontal ? width - 1 - x : x];
             int ox = x, oy = y;
             switch (rotation) {
-            case 90: ox = height - 1 - y; oy = x; break;
-            case 180: ox = width - 1 - x; oy = height - 1 - y; break;
-            case 270: ox = y; oy = width - 1 - x; break;
-            default: break;
+            case 90:
+                ox = height - 1 - y;
+                oy = x;
+                break;
+            case 180:
+                ox = width - 1 - x;
+                oy = height - 1 - y;
+                break;
+            case 270:
+                ox = y;
+                oy = width - 1 - x;
+                break;
+            default:
+                break;
             }
             out[static_cast<size_t>(oy) * outWidth + ox] = p;
         }

@@ -14,9 +14,9 @@ struct PictureSettings {
     int hue = 50;
     bool flipHorizontal = false;
     bool flipVertical = false;
-    int rotation = 0;      // 0, 90, 180 or 270 (clockwise)
-    bool enhance = false;  // mild sharpen
-    bool compare = false;  // left half plain, right half adjusted
+    int rotation = 0;     // 0, 90, 180 or 270 (clockwise)
+    bool enhance = false; // mild sharpen
+    bool compare = false; // left half plain, right half adjusted
 
     bool neutralColour() const { return brightness == 50 && contrast == 50 && saturation == 50 && hue == 50; }
     // Any degree value to one of 0, 90, 180, 270: modulo 360, rounded down to 90.
@@ -34,27 +34,28 @@ struct Nv12Frame {
 };
 
 class FrameConverter {
-public:
+  public:
     FrameConverter();
     // Converts the whole frame; `out` is resized to the output geometry
     // (width and height swap for 90 and 270 degrees).
-    void convert(const Nv12Frame& frame, const PictureSettings& settings, std::vector<uint32_t>& out, int& outWidth,
-                 int& outHeight);
+    void convert(const Nv12Frame& frame, const PictureSettings& settings, std::vector<uint32_t>& out,
+                 int& outWidth, int& outHeight);
 
     // The plain table-driven colour conversion of rows [y0, y1) and columns
     // [x0, x1) into a buffer of the frame's own width; exposed for measuring.
-    void convertRegion(const Nv12Frame& frame, const PictureSettings& settings, uint32_t* out, int x0, int x1);
+    void convertRegion(const Nv12Frame& frame, const PictureSettings& settings, uint32_t* out, int x0,
+                       int x1);
 
-private:
+  private:
     void prepare(const PictureSettings& settings);
 
     // Tables for the current colour settings.
     PictureSettings tableSettings_;
     bool tablesReady_ = false;
-    int32_t lumaTable_[256];      // scaled luma with brightness and contrast, 16.16 fixed point
-    int32_t chromaScale_[4];      // hue/saturation rotation matrix, 16.16
+    int32_t lumaTable_[256]; // scaled luma with brightness and contrast, 16.16 fixed point
+    int32_t chromaScale_[4]; // hue/saturation rotation matrix, 16.16
     int32_t vToR_[256], uToG_[256], vToG_[256], uToB_[256];
-    uint8_t clamp_[1024 + 256];   // clamp table, index offset 512
+    uint8_t clamp_[1024 + 256]; // clamp table, index offset 512
     std::vector<uint32_t> scratch_;
 };
 

@@ -8,7 +8,7 @@ namespace {
 
 // Carries the byte count of a BeginRead to its EndRead.
 class ReadCount final : public IUnknown {
-public:
+  public:
     explicit ReadCount(ULONG count) : count_(count) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (riid == IID_IUnknown) {
@@ -28,7 +28,7 @@ public:
     }
     ULONG count() const { return count_; }
 
-private:
+  private:
     ~ReadCount() = default;
     std::atomic<ULONG> references_{1};
     ULONG count_;
@@ -50,7 +50,9 @@ HRESULT HttpByteStream::QueryInterface(REFIID riid, void** object) {
     return E_NOINTERFACE;
 }
 
-ULONG HttpByteStream::AddRef() { return ++references_; }
+ULONG HttpByteStream::AddRef() {
+    return ++references_;
+}
 
 ULONG HttpByteStream::Release() {
     ULONG n = --references_;

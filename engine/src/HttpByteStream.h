@@ -13,7 +13,7 @@
 namespace engine {
 
 class HttpByteStream final : public IMFByteStream {
-public:
+  public:
     explicit HttpByteStream(std::shared_ptr<HttpSource> source);
 
     // IUnknown
@@ -42,7 +42,7 @@ public:
     HRESULT STDMETHODCALLTYPE Flush() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Close() override;
 
-private:
+  private:
     ~HttpByteStream() = default;
 
     std::atomic<ULONG> references_{1};

@@ -10,9 +10,9 @@ namespace engine {
 namespace {
 
 constexpr size_t kChunk = 256 * 1024;
-constexpr uint64_t kJumpAhead = 1u << 20;   // reads this far past the window restart the download
-constexpr size_t kKeepBehind = 4u << 20;    // bytes kept behind the reader
-constexpr DWORD kStallMs = 200;             // a wait this long turns into buffering
+constexpr uint64_t kJumpAhead = 1u << 20; // reads this far past the window restart the download
+constexpr size_t kKeepBehind = 4u << 20;  // bytes kept behind the reader
+constexpr DWORD kStallMs = 200;           // a wait this long turns into buffering
 constexpr DWORD kReportEveryMs = 250;
 
 bool startsWithNoCase(const std::string& text, const char* prefix) {
@@ -27,7 +27,8 @@ bool startsWithNoCase(const std::string& text, const char* prefix) {
 
 HMODULE thisModule() {
     HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&thisModule), &module);
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&thisModule),
+                       &module);
     return module; // one more reference, released by the download thread as it ends
 }
 
@@ -43,7 +44,8 @@ std::string queryText(HINTERNET request, DWORD what) {
 } // namespace
 
 bool isNetworkUrl(const std::string& url) {
-    return startsWithNoCase(url, "http://") || startsWithNoCase(url, "https://") || startsWithNoCase(url, "ftp://");
+    return startsWithNoCase(url, "http://") || startsWithNoCase(url, "https://") ||
+           startsWithNoCase(url, "ftp://");
 }
 
 struct HttpSource::State {
@@ -52,7 +54,7 @@ struct HttpSource::State {
 
     std::mutex mutex;
     std::condition_variable changed;
-    HINTERNET internet = nullptr;  // closed once, by whoever ends first
+    HINTERNET internet = nullptr; // closed once, by whoever ends first
     int64_t length = -1;
     int status = 0;
     std::string contentType;
@@ -72,13 +74,13 @@ struct HttpSource::State {
     bool failed = false;
     bool aborted = false;
     bool waiting = false;
-    bool downloadIdle = false;     // the download thread waits for the reader
+    bool downloadIdle = false; // the download thread waits for the reader
 
-    HINTERNET request = nullptr;   // owned by the download thread
+    HINTERNET request = nullptr; // owned by the download thread
     HINTERNET connection = nullptr;
-    bool headDone = false;         // the first request has been answered (or failed)
+    bool headDone = false; // the first request has been answered (or failed)
     bool headOk = false;
-    uint64_t skip = 0;             // bytes to drop: a server that ignored the range
+    uint64_t skip = 0; // bytes to drop: a server that ignored the range
 
     uint64_t windowEnd() const { return windowStart + windowBytes; }
 
@@ -145,13 +147,14 @@ struct HttpSource::State {
             parts.dwExtraInfoLength = sizeof extra;
             if (!InternetCrackUrlA(url.c_str(), 0, 0, &parts))
                 return false;
-            connected = InternetConnectA(root, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+            connected =
+                InternetConnectA(root, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
             if (!connected)
                 return false;
             const std::string object = std::string(path) + extra;
-            opened = HttpOpenRequestA(connected, "GET", object.empty() ? "/" : object.c_str(), nullptr, nullptr,
-                                      nullptr, flags | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0),
-                                      0);
+            opened = HttpOpenRequestA(
+                connected, "GET", object.empty() ? "/" : object.c_str(), nullptr, nullptr, nullptr,
+                flags | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0), 0);
             if (opened) {
                 setTimeouts(opened);
                 if (!HttpSendRequestA(opened, headers.empty() ? nullptr : headers.c_str(),
@@ -173,7 +176,8 @@ struct HttpSource::State {
         std::string type;
         if (!ftp) {
             DWORD value = 0, size = sizeof value, index = 0;
-            if (HttpQueryInfoA(opened, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index))
+            if (HttpQueryInfoA(opened, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size,
+                               &index))
                 code = static_cast<int>(value);
             type = queryText(opened, HTTP_QUERY_CONTENT_TYPE);
             const std::string range = queryText(opened, HTTP_QUERY_CONTENT_RANGE);
@@ -181,7 +185,8 @@ struct HttpSource::State {
             if (code == 206 && slash != std::string::npos) {
                 total = std::strtoll(range.c_str() + slash + 1, nullptr, 10);
                 const size_t bytes = range.find("bytes ");
-                served = bytes == std::string::npos ? 0 : std::strtoull(range.c_str() + bytes + 6, nullptr, 10);
+                served =
+                    bytes == std::string::npos ? 0 : std::strtoull(range.c_str() + bytes + 6, nullptr, 10);
             } else {
                 const std::string lengthText = queryText(opened, HTTP_QUERY_CONTENT_LENGTH);
                 if (!lengthText.empty())
@@ -341,7 +346,9 @@ HttpSource::HttpSource(std::string url, HttpSourceOptions options) : state_(std:
     state_->options = std::move(options);
 }
 
-HttpSource::~HttpSource() { abort(); }
+HttpSource::~HttpSource() {
+    abort();
+}
 
 bool HttpSource::open() {
     State& s = *state_;
@@ -415,7 +422,8 @@ long HttpSource::read(uint64_t position, uint8_t* buffer, size_t size) {
             stalled = true;
         if (stalled && s.options.onBuffering && now - lastReport >= kReportEveryMs) {
             lastReport = now;
-            const uint64_t target = std::max<uint64_t>(1, std::min<uint64_t>(s.options.bufferTarget, remaining));
+            const uint64_t target =
+                std::max<uint64_t>(1, std::min<uint64_t>(s.options.bufferTarget, remaining));
             const int percent = static_cast<int>(std::min<uint64_t>(100, have * 100 / target));
             auto report = s.options.onBuffering;
             lock.unlock();

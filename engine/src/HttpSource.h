@@ -17,7 +17,7 @@
 namespace engine {
 
 struct HttpSourceOptions {
-    std::string cookie;              // sent as "Cookie:" when not empty
+    std::string cookie; // sent as "Cookie:" when not empty
     DWORD connectTimeoutMs = 15000;
     DWORD receiveTimeoutMs = 30000;
     size_t readAheadBytes = 16u << 20; // the download pauses this far ahead of the reader
@@ -28,7 +28,7 @@ struct HttpSourceOptions {
 };
 
 class HttpSource {
-public:
+  public:
     HttpSource(std::string url, HttpSourceOptions options);
     // Aborts without waiting: a download stuck in the network finishes on its
     // own thread, which keeps the library loaded until it has.
@@ -53,7 +53,7 @@ public:
 
     struct State;
 
-private:
+  private:
     std::shared_ptr<State> state_;
 };
 

@@ -94,7 +94,8 @@ std::string trackCodes(const std::string& bytes) {
     for (size_t at = bytes.find("stsd"); at != std::string::npos && at + 20 <= bytes.size();
          at = bytes.find("stsd", at + 4)) {
         const std::string code = bytes.substr(at + 16, 4);
-        const bool printable = std::all_of(code.begin(), code.end(), [](char c) { return c > 0x20 && c < 0x7F; });
+        const bool printable =
+            std::all_of(code.begin(), code.end(), [](char c) { return c > 0x20 && c < 0x7F; });
         if (printable && codes.find(code) == std::string::npos)
             codes += (codes.empty() ? "" : ", ") + code;
     }
@@ -102,8 +103,8 @@ std::string trackCodes(const std::string& bytes) {
 }
 
 std::string readFileHeadAndTail(const std::wstring& path, size_t each) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return {};
     LARGE_INTEGER size{};
@@ -122,7 +123,8 @@ std::string readFileHeadAndTail(const std::wstring& path, size_t each) {
     const uint64_t total = static_cast<uint64_t>(size.QuadPart);
     readAt(0, static_cast<size_t>(std::min<uint64_t>(total, each)));
     if (total > each)
-        readAt(std::max<uint64_t>(each, total - each), static_cast<size_t>(std::min<uint64_t>(total - each, each)));
+        readAt(std::max<uint64_t>(each, total - each),
+               static_cast<size_t>(std::min<uint64_t>(total - each, each)));
     CloseHandle(file);
     return bytes;
 }
@@ -138,7 +140,9 @@ bool undecodable(HRESULT hr) {
 MediaSession::MediaSession(EngineWindow& window, ConfigStore& config, std::atomic<int>& volume)
     : window_(window), config_(config), volume_(volume) {}
 
-MediaSession::~MediaSession() { stop(); }
+MediaSession::~MediaSession() {
+    stop();
+}
 
 void MediaSession::start(const std::string& url) {
     state_ = APLAYER_STATE_OPENING;
@@ -323,7 +327,8 @@ bool MediaSession::openReader(const std::string& url, IMFSourceReader** reader) 
     const std::wstring path = widen(localPath(url));
     WIN32_FILE_ATTRIBUTE_DATA info{};
     if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info)) {
-        const int64_t size = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+        const int64_t size =
+            static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
         if (size == 0 || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             return false;
         fileBytes_ = size;
@@ -432,8 +437,8 @@ void MediaSession::readLoop(IMFSourceReader* reader) {
     }
     PROPVARIANT durationVar;
     PropVariantInit(&durationVar);
-    if (SUCCEEDED(reader->GetPresentationAttribute(static_cast<DWORD>(MF_SOURCE_READER_MEDIASOURCE), MF_PD_DURATION,
-                                                   &durationVar)))
+    if (SUCCEEDED(reader->GetPresentationAttribute(static_cast<DWORD>(MF_SOURCE_READER_MEDIASOURCE),
+                                                   MF_PD_DURATION, &durationVar)))
         durationMs_ = static_cast<int>(durationVar.uhVal.QuadPart / 10'000);
     PropVariantClear(&durationVar);
 
@@ -459,7 +464,8 @@ void MediaSession::readLoop(IMFSourceReader* reader) {
                 if (videoEnded && audioEnded)
                     return false; // at the end: only a seek or a stop wakes us
                 const bool videoFull = frames_.size() >= kMaxQueuedFrames;
-                const bool audioFull = audioClock_ && const_cast<AudioOutput&>(audio_).queuedMs() > kMaxQueuedAudioMs;
+                const bool audioFull =
+                    audioClock_ && const_cast<AudioOutput&>(audio_).queuedMs() > kMaxQueuedAudioMs;
                 return !videoFull && !audioFull;
             });
             if (stopping_)
@@ -490,9 +496,8 @@ void MediaSession::readLoop(IMFSourceReader* reader) {
         DWORD streamIndex = 0, flags = 0;
         LONGLONG timestamp = 0;
         IMFSample* sampleRaw = nullptr;
-        const HRESULT hr =
-            reader->ReadSample(static_cast<DWORD>(MF_SOURCE_READER_ANY_STREAM), 0, &streamIndex, &flags, &timestamp,
-                               &sampleRaw);
+        const HRESULT hr = reader->ReadSample(static_cast<DWORD>(MF_SOURCE_READER_ANY_STREAM), 0,
+                                              &streamIndex, &flags, &timestamp, &sampleRaw);
         Com<IMFSample> sample(sampleRaw);
         if (FAILED(hr) || (flags & MF_SOURCE_READERF_ERROR)) {
             videoEnded = audioEnded = true; // a broken file or a dropped connection: play what we have

@@ -23,7 +23,7 @@ struct IMFSourceReader;
 namespace engine {
 
 class MediaSession {
-public:
+  public:
     MediaSession(EngineWindow& window, ConfigStore& config, std::atomic<int>& volume);
     ~MediaSession(); // stops and joins every thread
     MediaSession(const MediaSession&) = delete;
@@ -47,10 +47,10 @@ public:
     bool play();
     bool pause();
     bool seek(int ms);
-    void cookieArrived();   // item 1105 has been set since the open
-    void pictureChanged();  // picture items changed: repaint a paused picture
+    void cookieArrived();  // item 1105 has been set since the open
+    void pictureChanged(); // picture items changed: repaint a paused picture
 
-private:
+  private:
     struct Frame {
         int64_t ms = 0;
         Nv12Frame nv12;
@@ -63,8 +63,8 @@ private:
     void present(const Frame& frame);
     void finish(); // end of media or failure: idle with the logo
     PictureSettings pictureSettings() const;
-    int clockNow() const; // caller holds mutex_
-    void clockSet(int ms); // caller holds mutex_
+    int clockNow() const;    // caller holds mutex_
+    void clockSet(int ms);   // caller holds mutex_
     void clockRun(bool run); // caller holds mutex_
 
     EngineWindow& window_;

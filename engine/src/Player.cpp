@@ -6,7 +6,9 @@
 
 namespace engine {
 
-Player::~Player() { close(); }
+Player::~Player() {
+    close();
+}
 
 bool Player::create(HWND parent, int x, int y, int width, int height, const Callbacks& callbacks) {
     return window_.create(parent, x, y, width, height, callbacks);
@@ -100,7 +102,9 @@ uint64_t Player::framesDropped() const {
     return s ? s->framesDropped() : 0;
 }
 
-void Player::setVolume(int volume) { volume_ = std::clamp(volume, 0, 100); }
+void Player::setVolume(int volume) {
+    volume_ = std::clamp(volume, 0, 100);
+}
 
 void Player::setConfig(int item, std::string value) {
     if (item == APLAYER_ITEM_TOTAL_BYTES || item == APLAYER_ITEM_READ_BYTES)
@@ -120,7 +124,9 @@ const char* Player::configText(int item) {
     std::string text;
     if (item == APLAYER_ITEM_TOTAL_BYTES || item == APLAYER_ITEM_READ_BYTES) {
         auto s = session();
-        const uint64_t bytes = !s ? 0 : item == APLAYER_ITEM_TOTAL_BYTES ? s->totalBytes() : s->availableBytes();
+        const uint64_t bytes = !s                                 ? 0
+                               : item == APLAYER_ITEM_TOTAL_BYTES ? s->totalBytes()
+                                                                  : s->availableBytes();
         text = std::to_string(bytes);
     } else {
         text = config_.get(item);

@@ -13,7 +13,7 @@
 namespace engine {
 
 class Player {
-public:
+  public:
     Player() = default;
     ~Player();
     Player(const Player&) = delete;
@@ -48,7 +48,7 @@ public:
     uint64_t framesPresented() const;
     uint64_t framesDropped() const;
 
-private:
+  private:
     std::shared_ptr<MediaSession> session() const;
 
     EngineWindow window_;

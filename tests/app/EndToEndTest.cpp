@@ -4,7 +4,6 @@
 #include "LoopbackHttpServer.h"
 #include "TestSupport.h"
 #include "TextConvert.h"
-#include "UniqueHandle.h"
 
 #include <commctrl.h>
 
@@ -26,11 +25,13 @@ std::string servicePort() {
     return port;
 }
 
-std::string serviceRequests() { return corvina::bytesAsText(corvina::httpRequest("http://127.0.0.1:" + servicePort() + "/_requests")); }
+std::string serviceRequests() {
+    return corvina::bytesAsText(corvina::httpRequest("http://127.0.0.1:" + servicePort() + "/_requests"));
+}
 
 // Memory inside the program's process, for list-view messages that carry pointers.
 class RemoteMemory {
-public:
+  public:
     RemoteMemory(HANDLE process, size_t size) : process_(process) {
         address_ = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     }
@@ -48,7 +49,7 @@ public:
         ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr);
     }
 
-private:
+  private:
     HANDLE process_;
     void* address_ = nullptr;
 };
@@ -72,31 +73,13 @@ BOOL CALLBACK matchTopLevel(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
-class Program {
-public:
-    Program(const std::wstring& folder, const std::wstring& arguments) {
-        const std::wstring exe = folder + L"\\Corvina.exe";
-        std::wstring line = L"\"" + exe + L"\" " + arguments;
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
-            process_.reset(pi.hProcess);
-            CloseHandle(pi.hThread);
-            pid_ = pi.dwProcessId;
-        }
-    }
-    ~Program() {
-        if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_.get(), 1);
-            WaitForSingleObject(process_.get(), 10000);
-        }
-    }
-    bool started() const { return static_cast<bool>(process_); }
-    HANDLE process() const { return process_.get(); }
+class Program : public ChildProcess {
+  public:
+    Program(const std::wstring& folder, const std::wstring& arguments)
+        : ChildProcess(folder, L"Corvina.exe", arguments) {}
 
     HWND findTopLevel(const std::string& title) const {
-        TopLevelSearch search{pid_, gbkToWide(title), nullptr};
+        TopLevelSearch search{pid(), gbkToWide(title), nullptr};
         EnumWindows(&matchTopLevel, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
@@ -107,13 +90,14 @@ public:
     int rows() const { return static_cast<int>(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0)); }
 
     std::string cell(int row, int column) const {
-        RemoteMemory memory(process_.get(), sizeof(LVITEMW) + 1024 * sizeof(wchar_t));
+        RemoteMemory memory(process(), sizeof(LVITEMW) + 1024 * sizeof(wchar_t));
         LVITEMW item{};
         item.iSubItem = column;
         item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(memory.address()) + sizeof(LVITEMW));
         item.cchTextMax = 1024;
         memory.write(&item, sizeof item);
-        const LRESULT n = SendMessageW(list(), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(memory.address()));
+        const LRESULT n =
+            SendMessageW(list(), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(memory.address()));
         std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
         memory.read(text.data(), text.size() * sizeof(wchar_t), sizeof(LVITEMW));
         return wideToGbk(text);
@@ -121,7 +105,7 @@ public:
 
     // Selects the row, then double-clicks it the way the mouse would.
     void doubleClick(int row) const {
-        RemoteMemory memory(process_.get(), sizeof(LVITEMW) + sizeof(RECT));
+        RemoteMemory memory(process(), sizeof(LVITEMW) + sizeof(RECT));
         LVITEMW item{};
         item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         item.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -144,12 +128,8 @@ public:
         const LPARAM at = MAKELPARAM(client.right - 4 - 11, 4 + 9);
         PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageW(main, WM_LBUTTONUP, 0, at);
-        WaitForSingleObject(process_.get(), 30000);
+        waitForExit(30000);
     }
-
-private:
-    corvina::UniqueHandle process_;
-    DWORD pid_ = 0;
 };
 
 std::string iniValue(const std::wstring& folder, const char* key) {
@@ -165,7 +145,8 @@ TEST(EndToEnd, LaunchLinkSearchPlayAndContinueAfterRestart) {
     for (const char* name : {"CORVINA_INDEX_HOST", "CORVINA_RESOLVE_HOST", "CORVINA_CODE_HOST"})
         SetEnvironmentVariableA(name, host.c_str());
     TempFolder folder;
-    ASSERT_TRUE(CopyFileW((binDirectory() + L"\\Corvina.exe").c_str(), folder.file(L"Corvina.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileW((binDirectory() + L"\\Corvina.exe").c_str(), folder.file(L"Corvina.exe").c_str(), FALSE));
 
     std::string sha1;
     {
@@ -183,11 +164,15 @@ TEST(EndToEnd, LaunchLinkSearchPlayAndContinueAfterRestart) {
         // A double-click resolves the row through the alternative server and
         // the engine asks for the stream with the "FTN5K=" cookie.
         program.doubleClick(0);
-        ASSERT_TRUE(waitFor([&] {
-            const std::string seen = serviceRequests();
-            return seen.find("/code.php/?sha1=" + sha1) != std::string::npos &&
-                   seen.find("\"path\": \"/media/" + sha1 + "\", \"cookie\": \"FTN5K=") != std::string::npos;
-        }, 60000)) << serviceRequests();
+        ASSERT_TRUE(waitFor(
+            [&] {
+                const std::string seen = serviceRequests();
+                return seen.find("/code.php/?sha1=" + sha1) != std::string::npos &&
+                       seen.find("\"path\": \"/media/" + sha1 + "\", \"cookie\": \"FTN5K=") !=
+                           std::string::npos;
+            },
+            60000))
+            << serviceRequests();
 
         // The last movie is recorded, and the position while it plays.
         EXPECT_TRUE(waitFor([&] { return iniValue(folder.path(), "电影名称") == "0"; }));
@@ -203,18 +188,25 @@ TEST(EndToEnd, LaunchLinkSearchPlayAndContinueAfterRestart) {
     Program again(folder.path(), L"");
     ASSERT_TRUE(again.started());
     HWND dialog = nullptr;
-    ASSERT_TRUE(waitFor([&] { return (dialog = again.findTopLevel("文件打开方式")) != nullptr && IsWindowVisible(dialog); },
-                        60000));
+    ASSERT_TRUE(waitFor(
+        [&] { return (dialog = again.findTopLevel("文件打开方式")) != nullptr && IsWindowVisible(dialog); },
+        60000));
     PostMessageW(GetDlgItem(GetDlgItem(dialog, kTabControl), kContinueButton), BM_CLICK, 0, 0);
-    ASSERT_TRUE(waitFor([&] {
-        const std::string seen = serviceRequests();
-        return seen.find("/fx.php?hash=1%20%B5%DA%D2%BB%BC%AF.mp4&index=") != std::string::npos &&
-               seen.find("/code.php?sha1=" + sha1) != std::string::npos;
-    }, 60000)) << serviceRequests();
-    EXPECT_TRUE(waitFor([&] {
-        const int position = std::atoi(iniValue(folder.path(), "播放进度").c_str());
-        return position >= 12000 && position < 20000;
-    }, 60000)) << iniValue(folder.path(), "播放进度");
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const std::string seen = serviceRequests();
+            return seen.find("/fx.php?hash=1%20%B5%DA%D2%BB%BC%AF.mp4&index=") != std::string::npos &&
+                   seen.find("/code.php?sha1=" + sha1) != std::string::npos;
+        },
+        60000))
+        << serviceRequests();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            const int position = std::atoi(iniValue(folder.path(), "播放进度").c_str());
+            return position >= 12000 && position < 20000;
+        },
+        60000))
+        << iniValue(folder.path(), "播放进度");
     again.closeFromTitleBar();
 }
 

@@ -63,12 +63,14 @@ TEST(EngineInstall, WritesOnlyWhenNothingIsThere) {
     const auto library = sampleLibrary();
     const auto image = corvina::packEngineImage(library);
 
-    EXPECT_EQ(corvina::installEngineLibrary(path, image.data(), image.size()), corvina::EngineInstall::Written);
+    EXPECT_EQ(corvina::installEngineLibrary(path, image.data(), image.size()),
+              corvina::EngineInstall::Written);
     EXPECT_EQ(readFile(path), library);
     EXPECT_FALSE(fileExists(path + L".part"));
 
     // Whatever is there now stays, byte for byte: also an empty or foreign file.
-    for (const std::vector<uint8_t>& existing : {std::vector<uint8_t>{}, std::vector<uint8_t>{'M', 'Z', 0, 1}}) {
+    for (const std::vector<uint8_t>& existing :
+         {std::vector<uint8_t>{}, std::vector<uint8_t>{'M', 'Z', 0, 1}}) {
         ASSERT_TRUE(writeFile(path, existing));
         EXPECT_EQ(corvina::installEngineLibrary(path, image.data(), image.size()),
                   corvina::EngineInstall::AlreadyPresent);
@@ -81,14 +83,16 @@ TEST(EngineInstall, BrokenImageWritesNothing) {
     const std::wstring path = folder.file(L"APlayerCaller.dll");
     auto image = corvina::packEngineImage(sampleLibrary());
     image.resize(image.size() - 10);
-    EXPECT_EQ(corvina::installEngineLibrary(path, image.data(), image.size()), corvina::EngineInstall::Failed);
+    EXPECT_EQ(corvina::installEngineLibrary(path, image.data(), image.size()),
+              corvina::EngineInstall::Failed);
     EXPECT_FALSE(fileExists(path));
     EXPECT_FALSE(fileExists(path + L".part"));
 }
 
 TEST(EngineImage, TheProgramCarriesThisBuildsEngine) {
     const std::wstring exe = binDirectory() + L"\\Corvina.exe";
-    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE module =
+        LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
     HRSRC info = FindResourceW(module, L"ENGINE_IMAGE", MAKEINTRESOURCEW(10));
     ASSERT_NE(info, nullptr);

@@ -21,7 +21,7 @@ struct Recorded {
 };
 
 class OpenDialogTest : public ::testing::Test {
-protected:
+  protected:
     TestWindow main{100, 50, 858, 496};
     OpenDialog dialog;
     Recorded recorded;
@@ -161,7 +161,9 @@ TEST_F(OpenDialogTest, ButtonsCallTheirActions) {
     dialog.setText(corvina::kUrlEdit, "http://127.0.0.1/a.mp4");
     click(corvina::kPlayUrlButton);
     using Played = std::vector<std::pair<std::string, std::string>>;
-    EXPECT_EQ(recorded.played, (Played{{"请输入网络地址播放", ""}, {"请输入本地地址播放", ""}, {"http://127.0.0.1/a.mp4", ""}}));
+    EXPECT_EQ(
+        recorded.played,
+        (Played{{"请输入网络地址播放", ""}, {"请输入本地地址播放", ""}, {"http://127.0.0.1/a.mp4", ""}}));
     click(corvina::kSearchButton);
     click(corvina::kContinueButton);
     EXPECT_EQ(recorded.searches, 1);
@@ -181,7 +183,8 @@ TEST_F(OpenDialogTest, ButtonsCallTheirActions) {
 TEST_F(OpenDialogTest, OverlappingSearchButtonsStayReachable) {
     HWND tab = dialog.control(corvina::kTabControl);
     // The left part of the search button and the continue button each take a click there.
-    EXPECT_EQ(ChildWindowFromPointEx(tab, POINT{350, 40}, CWP_SKIPINVISIBLE), dialog.control(corvina::kSearchButton));
+    EXPECT_EQ(ChildWindowFromPointEx(tab, POINT{350, 40}, CWP_SKIPINVISIBLE),
+              dialog.control(corvina::kSearchButton));
     EXPECT_EQ(ChildWindowFromPointEx(tab, POINT{450, 40}, CWP_SKIPINVISIBLE),
               dialog.control(corvina::kContinueButton));
 }

@@ -1,7 +1,6 @@
 // The real program, started from outside in an empty folder.
 #include "TestSupport.h"
 #include "TextConvert.h"
-#include "UniqueHandle.h"
 
 #include <windows.h>
 
@@ -64,48 +63,20 @@ FoundWindows findWindows(DWORD pid) {
     return found;
 }
 
-class RunningProgram {
-public:
-    RunningProgram(const std::wstring& folder, const std::wstring& arguments = L"") {
-        const std::wstring exe = folder + L"\\Corvina.exe";
-        std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                           &si, &pi)) {
-            process_.reset(pi.hProcess);
-            CloseHandle(pi.hThread);
-            pid_ = pi.dwProcessId;
-        }
-    }
-    ~RunningProgram() {
-        if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_.get(), 1);
-            WaitForSingleObject(process_.get(), 10000);
-        }
-    }
-    bool started() const { return static_cast<bool>(process_); }
-    DWORD pid() const { return pid_; }
+class RunningProgram : public ChildProcess {
+  public:
+    explicit RunningProgram(const std::wstring& folder, const std::wstring& arguments = L"")
+        : ChildProcess(folder, L"Corvina.exe", arguments) {}
     bool waitForWindows(FoundWindows& found) {
-        return waitFor([&] {
-            found = findWindows(pid_);
-            return found.main && found.video && found.bar && found.dialog && IsWindowVisible(found.main) &&
-                   IsWindowVisible(found.dialog) && IsWindowVisible(found.video);
-        }, 60000);
+        return waitFor(
+            [&] {
+                found = findWindows(pid());
+                return found.main && found.video && found.bar && found.dialog &&
+                       IsWindowVisible(found.main) && IsWindowVisible(found.dialog) &&
+                       IsWindowVisible(found.video);
+            },
+            60000);
     }
-    // Exit code once the process ended within the bound, or -1.
-    int waitForExit(int timeoutMs) {
-        if (WaitForSingleObject(process_.get(), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(process_.get(), &code);
-        return static_cast<int>(code);
-    }
-
-private:
-    corvina::UniqueHandle process_;
-    DWORD pid_ = 0;
 };
 
 std::wstring copyProgramTo(const TempFolder& folder) {
@@ -172,7 +143,8 @@ TEST(Startup, EmptyFolderGetsTheEngineAndTheFourWindowsInPlace) {
     EXPECT_TRUE(IsWindow(w.dialog));
     EXPECT_FALSE(IsWindowVisible(w.dialog));
     SetWindowPos(w.main, nullptr, 20, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_TRUE(waitFor([&] { return windowRect(w.dialog).left == 20 + 858 && windowRect(w.video).left == 26; }));
+    EXPECT_TRUE(
+        waitFor([&] { return windowRect(w.dialog).left == 20 + 858 && windowRect(w.video).left == 26; }));
     EXPECT_EQ(windowRect(w.dialog).top, 30);
     EXPECT_EQ(windowRect(w.bar).left, 25);
 

@@ -22,17 +22,12 @@ using namespace testing_support;
 
 namespace {
 
-double nowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
 double cpuMs() {
     FILETIME created, exited, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto ms = [](FILETIME t) { return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e4; };
+    auto ms = [](FILETIME t) {
+        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e4;
+    };
     return ms(kernel) + ms(user);
 }
 
@@ -53,8 +48,8 @@ void referenceConvert(const engine::Nv12Frame& f, std::vector<uint32_t>& out) {
             const double l = 1.164383 * (Y - 16);
             auto clamp = [](double v) { return static_cast<uint32_t>(std::clamp(v, 0.0, 255.0)); };
             out[static_cast<size_t>(y) * f.width + x] = 0xFF000000u | clamp(l + 1.596027 * V) << 16 |
-                                                       clamp(l - 0.391762 * U - 0.812968 * V) << 8 |
-                                                       clamp(l + 2.017232 * U);
+                                                        clamp(l - 0.391762 * U - 0.812968 * V) << 8 |
+                                                        clamp(l + 2.017232 * U);
         }
 }
 
@@ -119,7 +114,8 @@ void conversionFigures() {
     std::printf("NV12->BGRA 1280x720, table-driven, neutral (after):      %.2f ms/frame\n", tableNeutral);
     std::printf("NV12->BGRA 1280x720, table-driven, adjusted colours:     %.2f ms/frame\n", tableAdjusted);
     std::printf("presentation (StretchDIBits into the window):            %.2f ms/frame\n", present);
-    std::printf("conversion + presentation:                               %.2f ms/frame\n", tableNeutral + present);
+    std::printf("conversion + presentation:                               %.2f ms/frame\n",
+                tableNeutral + present);
 }
 
 // Opens `url` in a fresh engine and returns the ms until the first picture.
@@ -156,8 +152,10 @@ void startupFigures() {
         localMs += firstPicture(parent.hwnd(), local, "");
         httpMs += firstPicture(parent.hwnd(), server.base() + "/hd.mp4", "FTN5K=bench");
     }
-    std::printf("open to first picture, local 1280x720 file:     %.0f ms (mean of %d)\n", localMs / rounds, rounds);
-    std::printf("open to first picture, loopback HTTP + cookie:  %.0f ms (mean of %d)\n", httpMs / rounds, rounds);
+    std::printf("open to first picture, local 1280x720 file:     %.0f ms (mean of %d)\n", localMs / rounds,
+                rounds);
+    std::printf("open to first picture, loopback HTTP + cookie:  %.0f ms (mean of %d)\n", httpMs / rounds,
+                rounds);
 }
 
 void playbackFigures() {
@@ -177,8 +175,8 @@ void playbackFigures() {
     std::printf("10 s 1280x720 30 fps: %llu pictures shown, %llu dropped\n",
                 static_cast<unsigned long long>(player.framesPresented()),
                 static_cast<unsigned long long>(player.framesDropped()));
-    std::printf("engine CPU time per second of playback: %.0f ms (%.0f %% of one core)\n", cpu / (wall / 1000),
-                cpu / wall * 100);
+    std::printf("engine CPU time per second of playback: %.0f ms (%.0f %% of one core)\n",
+                cpu / (wall / 1000), cpu / wall * 100);
     player.close();
 }
 
@@ -187,7 +185,8 @@ void throughputFigures() {
     std::mt19937 random(3);
     for (auto& c : body)
         c = static_cast<char>(random());
-    LoopbackHttpServer server([&](const HttpRequestSeen& request) { return LoopbackHttpServer::fileResponse(request, body); });
+    LoopbackHttpServer server(
+        [&](const HttpRequestSeen& request) { return LoopbackHttpServer::fileResponse(request, body); });
     const std::string url = server.base() + "/big.bin";
 
     auto plain = [&] {
@@ -222,8 +221,9 @@ void throughputFigures() {
         plainBest = std::max(plainBest, plain());
         oursBest = std::max(oursBest, ours());
     }
-    std::printf("loopback HTTP 50 MB, best of 5: plain WinINet %.0f MB/s, engine byte source %.0f MB/s, ratio %.2f\n", plainBest,
-                oursBest, oursBest / plainBest);
+    std::printf(
+        "loopback HTTP 50 MB, best of 5: plain WinINet %.0f MB/s, engine byte source %.0f MB/s, ratio %.2f\n",
+        plainBest, oursBest, oursBest / plainBest);
 }
 
 } // namespace

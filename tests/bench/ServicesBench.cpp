@@ -4,6 +4,7 @@
 #include "HttpClient.h"
 #include "LoopbackHttpServer.h"
 #include "RegexObject.h"
+#include "TestSupport.h"
 
 #include <objbase.h>
 #include <wininet.h>
@@ -15,13 +16,6 @@
 using namespace testing_support;
 
 namespace {
-
-double nowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
 
 void throughput() {
     std::string body(50u << 20, '\0');
@@ -56,7 +50,8 @@ void throughput() {
         plainBest = std::max(plainBest, plain());
         oursBest = std::max(oursBest, ours());
     }
-    std::printf("httpRequest 50 MB loopback, best of 5: plain WinINet loop %.0f MB/s, httpRequest %.0f MB/s, ratio %.2f\n",
+    std::printf("httpRequest 50 MB loopback, best of 5: plain WinINet loop %.0f MB/s, httpRequest %.0f MB/s, "
+                "ratio %.2f\n",
                 plainBest, oursBest, oursBest / plainBest);
 }
 
@@ -64,10 +59,12 @@ void regex() {
     std::string page = "{\"files\":";
     for (int i = 0; i < 10000; ++i)
         page += "[{\"index\":" + std::to_string(i) + ",\"name\":\"\\u7535\\u5f71" + std::to_string(i) +
-                ".mkv\",\"size\":\"" + std::to_string(100 + i) + " MB\",\"sha1\":\"" + std::string(40, 'A') + "\"}]";
+                ".mkv\",\"size\":\"" + std::to_string(100 + i) + " MB\",\"sha1\":\"" + std::string(40, 'A') +
+                "\"}]";
     page += "}";
-    const char* pattern = "\\[{#引号index#引号:(.*?),#引号name#引号:#引号(.*?)#引号,#引号size#引号:#引号(.*?)#引号,"
-                          "#引号sha1#引号:#引号(.*?)#引号}\\]";
+    const char* pattern =
+        "\\[{#引号index#引号:(.*?),#引号name#引号:#引号(.*?)#引号,#引号size#引号:#引号(.*?)#引号,"
+        "#引号sha1#引号:#引号(.*?)#引号}\\]";
     const double t = nowMs();
     corvina::RegexObject re;
     const bool ok = re.execute(pattern, page, false, false, true, true);
@@ -77,7 +74,8 @@ void regex() {
     for (int n = 1; n <= count; ++n)
         last = re.subMatchText(n, 4);
     const double read = nowMs() - t;
-    std::printf("index pattern over 10 000 records (%zu KB): %d matches, execute %.0f ms, with reading every group %.0f ms\n",
+    std::printf("index pattern over 10 000 records (%zu KB): %d matches, execute %.0f ms, with reading every "
+                "group %.0f ms\n",
                 page.size() / 1024, count, matched, read);
 }
 

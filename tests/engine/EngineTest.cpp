@@ -13,7 +13,9 @@ using namespace testing_support;
 
 namespace {
 
-std::wstring mediaPath(const wchar_t* name) { return binDirectory() + L"\\..\\media\\" + name; }
+std::wstring mediaPath(const wchar_t* name) {
+    return binDirectory() + L"\\..\\media\\" + name;
+}
 
 std::string gbkPath(const std::wstring& path) {
     int n = WideCharToMultiByte(936, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -40,7 +42,7 @@ void __stdcall onMissing(const char* name) {
 }
 
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     const corvina::EngineLibrary::Functions& api = corvina::EngineLibrary::program().functions();
     TestWindow parent{20, 20, 320, 240};
     int handle = 0;
@@ -49,8 +51,8 @@ protected:
         g_seen = Seen{};
         ASSERT_NE(api.create, nullptr);
         handle = api.create(parent.hwnd(), 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr,
-                            reinterpret_cast<void*>(&onBuffering), nullptr, reinterpret_cast<void*>(&onMissing),
-                            nullptr);
+                            reinterpret_cast<void*>(&onBuffering), nullptr,
+                            reinterpret_cast<void*>(&onMissing), nullptr);
         ASSERT_GT(handle, 0);
     }
     void TearDown() override {
@@ -71,7 +73,9 @@ protected:
         GetWindowRect(api.getWindow(handle), &r);
         return screenPixel(r.left + x, r.top + y);
     }
-    static bool reddish(COLORREF p) { return ((p >> 16) & 0xFF) > 180 && ((p >> 8) & 0xFF) < 90 && (p & 0xFF) < 90; }
+    static bool reddish(COLORREF p) {
+        return ((p >> 16) & 0xFF) > 180 && ((p >> 8) & 0xFF) < 90 && (p & 0xFF) < 90;
+    }
     static bool bluish(COLORREF p) { return ((p >> 16) & 0xFF) < 90 && (p & 0xFF) > 180; }
 };
 
@@ -108,12 +112,12 @@ TEST_F(EngineTest, PictureShowsTheSourceAndFollowsSettings) {
     api.setConfig(handle, 304, "0");
     EXPECT_TRUE(waitFor([&] { return reddish(pixelAt(80, 120)); }));
     api.setConfig(handle, 214, "100");
-    EXPECT_TRUE(waitFor([&] { return ((pixelAt(80, 120) >> 8) & 0xFF) > 100; })) << std::hex << pixelAt(80, 120);
+    EXPECT_TRUE(waitFor([&] { return ((pixelAt(80, 120) >> 8) & 0xFF) > 100; }))
+        << std::hex << pixelAt(80, 120);
     // Comparison: the left half as decoded, the right half adjusted.
     api.setConfig(handle, 306, "1");
-    EXPECT_TRUE(waitFor([&] {
-        return reddish(pixelAt(80, 120)) && ((pixelAt(240, 120) >> 8) & 0xFF) > 100;
-    }));
+    EXPECT_TRUE(
+        waitFor([&] { return reddish(pixelAt(80, 120)) && ((pixelAt(240, 120) >> 8) & 0xFF) > 100; }));
     EXPECT_EQ(config(306), "1");
     EXPECT_EQ(config(201), "");
     api.setConfig(handle, 201, "3");
@@ -314,8 +318,8 @@ TEST_F(EngineTest, ServerThatNeverAnswersDoesNotHoldClose) {
 }
 
 TEST_F(EngineTest, EnginesAreIndependent) {
-    const int other = api.create(parent.hwnd(), 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                 nullptr, nullptr);
+    const int other = api.create(parent.hwnd(), 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr);
     ASSERT_GT(other, 0);
     api.setConfig(other, 3, "other");
     open(gbkPath(mediaPath(L"bars.mp4")));

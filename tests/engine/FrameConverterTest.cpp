@@ -29,12 +29,17 @@ Nv12Frame twoColourFrame(int width, int height, uint8_t y1, uint8_t u1, uint8_t 
 }
 
 // BT.601 limited-range red and blue.
-Nv12Frame redBlue(int w = 8, int h = 4) { return twoColourFrame(w, h, 81, 90, 240, 41, 240, 110); }
+Nv12Frame redBlue(int w = 8, int h = 4) {
+    return twoColourFrame(w, h, 81, 90, 240, 41, 240, 110);
+}
 
 struct Rgb {
     int r, g, b;
 };
-Rgb rgb(uint32_t p) { return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)}; }
+Rgb rgb(uint32_t p) {
+    return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
+            static_cast<int>(p & 0xFF)};
+}
 
 TEST(FrameConverter, NeutralSettingsGiveTheSourceColours) {
     FrameConverter converter;
@@ -126,7 +131,7 @@ TEST(FrameConverter, CompareShowsLeftPlainRightAdjusted) {
     std::vector<uint32_t> out;
     int w = 0, h = 0;
     converter.convert(frame, s, out, w, h);
-    EXPECT_LT(rgb(out[0]).g, 15);  // left: as decoded
+    EXPECT_LT(rgb(out[0]).g, 15);   // left: as decoded
     EXPECT_GT(rgb(out[15]).g, 100); // right: brighter
 }
 

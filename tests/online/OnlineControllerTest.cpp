@@ -23,7 +23,7 @@ namespace {
 
 // The program's host, with the engine hand-off and the message boxes recorded.
 class RecordingHost : public AppOnlineHost {
-public:
+  public:
     using AppOnlineHost::AppOnlineHost;
     void openStream(const std::string& url, const std::string& cookie) override {
         std::lock_guard lock(mutex);
@@ -43,7 +43,7 @@ public:
 };
 
 class OnlineTest : public ::testing::Test {
-protected:
+  protected:
     std::map<std::string, std::string> answers; // path -> body
     std::mutex answersMutex;
     LoopbackHttpServer server{[this](const HttpRequestSeen& r) {
@@ -65,11 +65,12 @@ protected:
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&icc);
         ASSERT_TRUE(dialog.load(main.hwnd(), {}));
-        status = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 150, 7, 400, 16, main.hwnd(), nullptr,
-                                 nullptr, nullptr);
+        status = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 150, 7, 400, 16, main.hwnd(),
+                                 nullptr, nullptr, nullptr);
         host.attach(main.hwnd(), status);
         const std::string at = "127.0.0.1:" + std::to_string(server.port());
-        online = std::make_shared<OnlineController>(host, ServiceEndpoints{at, at, at}, PlayHistory(folder.path()));
+        online = std::make_shared<OnlineController>(host, ServiceEndpoints{at, at, at},
+                                                    PlayHistory(folder.path()));
     }
     void answer(const std::string& path, const std::string& body) {
         std::lock_guard lock(answersMutex);
@@ -104,12 +105,18 @@ TEST_F(OnlineTest, SearchFillsTheListFromTheIndexPage) {
         bool noResourcesBox;
     } cases[] = {
         {"two arrays",
-         "[" + record("0", "a.mkv", "1 GB", "S1") + "]x[" + record("1", "\\u7535\\u5f71.mkv", "2 MB", "S2") + "]",
-         {{"0", "a.mkv", "1 GB", "S1"}, {"1", "电影.mkv", "2 MB", "S2"}}, false},
-        {"one array, two objects", "[" + record("0", "a", "1", "S1") + "," + record("1", "b", "2", "S2") + "]",
-         {{"0", "a", "1", "S1\"},{\"index\":1,\"name\":\"b\",\"size\":\"2\",\"sha1\":\"S2"}}, false},
-        {"upper-case names, quoted index", "[{\"INDEX\":\"3\",\"NAME\":\"x\",\"SIZE\":\"9\",\"SHA1\":\"S\"}]",
-         {{"\"3\"", "x", "9", "S"}}, false},
+         "[" + record("0", "a.mkv", "1 GB", "S1") + "]x[" + record("1", "\\u7535\\u5f71.mkv", "2 MB", "S2") +
+             "]",
+         {{"0", "a.mkv", "1 GB", "S1"}, {"1", "电影.mkv", "2 MB", "S2"}},
+         false},
+        {"one array, two objects",
+         "[" + record("0", "a", "1", "S1") + "," + record("1", "b", "2", "S2") + "]",
+         {{"0", "a", "1", "S1\"},{\"index\":1,\"name\":\"b\",\"size\":\"2\",\"sha1\":\"S2"}},
+         false},
+        {"upper-case names, quoted index",
+         "[{\"INDEX\":\"3\",\"NAME\":\"x\",\"SIZE\":\"9\",\"SHA1\":\"S\"}]",
+         {{"\"3\"", "x", "9", "S"}},
+         false},
         {"no match", "{\"error\":\"none\"}", {}, true},
     };
     for (const Case& c : cases) {
@@ -122,8 +129,10 @@ TEST_F(OnlineTest, SearchFillsTheListFromTheIndexPage) {
         ASSERT_EQ(dialog.rowCount(), static_cast<int>(c.rows.size())) << c.what;
         for (size_t r = 0; r < c.rows.size(); ++r)
             for (int col = 0; col < 4; ++col)
-                EXPECT_EQ(dialog.cell(static_cast<int>(r), col), c.rows[r][static_cast<size_t>(col)]) << c.what;
-        EXPECT_EQ(host.errors, c.noResourcesBox ? std::vector<std::string>{kNoResources} : std::vector<std::string>{})
+                EXPECT_EQ(dialog.cell(static_cast<int>(r), col), c.rows[r][static_cast<size_t>(col)])
+                    << c.what;
+        EXPECT_EQ(host.errors,
+                  c.noResourcesBox ? std::vector<std::string>{kNoResources} : std::vector<std::string>{})
             << c.what;
         host.setStatus("");
     }
@@ -147,7 +156,10 @@ TEST_F(OnlineTest, AlternativePathPlaysTheCodeAnswer) {
         std::vector<std::string> errors;
     } cases[] = {
         {"one entry", "xx code:http://h/a.mp4#cookie:K1| yy", {{"http://h/a.mp4", "FTN5K=K1"}}, {}},
-        {"kept escaped", "code:http://h/a\\u0026b%26c#cookie:K|", {{"http://h/a\\u0026b%26c", "FTN5K=K"}}, {}},
+        {"kept escaped",
+         "code:http://h/a\\u0026b%26c#cookie:K|",
+         {{"http://h/a\\u0026b%26c", "FTN5K=K"}},
+         {}},
         {"two entries: the second", "code:u1#cookie:k1|CODE:u2#cookie:k2|", {{"u2", "FTN5K=k2"}}, {}},
         {"Error", "code:Error#cookie:|", {}, {}},
         {"no code", "nothing here", {}, {kStillParsing}},
@@ -182,7 +194,8 @@ TEST_F(OnlineTest, MainPathResolvesPlaysAndRecords) {
     answer("/code.php?sha1=F1", "code:http:\\/\\/h\\/a\\u0026b%26c#cookie:FTN5K=secret|");
     online->playSelectedRow();
     ASSERT_TRUE(waitFor([&] { return !host.openedNow().empty() && !IsWindowVisible(dialog.hwnd()); }));
-    EXPECT_EQ(host.openedNow()[0], std::make_pair(std::string("http://h/a&b&c"), std::string("FTN5K=secret")));
+    EXPECT_EQ(host.openedNow()[0],
+              std::make_pair(std::string("http://h/a&b&c"), std::string("FTN5K=secret")));
     EXPECT_TRUE(waitFor([&] { return statusText() == "7"; })); // the row's 序号
     EXPECT_TRUE(IsWindowEnabled(dialog.control(kResultList)));
     EXPECT_EQ(online->listIndex(), 0);
@@ -265,7 +278,8 @@ TEST(ProtocolRegistration, WritesTheFourValuesWithTheProgramPath) {
         const char* name;
         std::string data;
     };
-    for (const std::string& path : {std::string("C:\\Program Files\\Corvina\\Corvina.exe"), std::string("D:\\x\\y.exe")}) {
+    for (const std::string& path :
+         {std::string("C:\\Program Files\\Corvina\\Corvina.exe"), std::string("D:\\x\\y.exe")}) {
         ASSERT_NE(registerProtocol(path), ProtocolRegistered::Failed);
         const Expected values[] = {
             {"velmarino", "", "velmarinoProtocol"},

@@ -17,7 +17,7 @@ RECT rectInParent(HWND child) {
 }
 
 class PlayerEngineTest : public ::testing::Test {
-protected:
+  protected:
     TestWindow parent{40, 40, 640, 480};
     corvina::PlayerEngine engine;
 
@@ -114,7 +114,7 @@ TEST_F(PlayerEngineTest, MovedFromObjectNoLongerOwnsTheEngine) {
         corvina::PlayerEngine other(std::move(engine));
         EXPECT_EQ(other.handle(), handle);
         EXPECT_EQ(engine.handle(), 0);
-        engine.destroy(); // nothing to destroy any more
+        engine.destroy();                      // nothing to destroy any more
         EXPECT_FALSE(other.version().empty()); // still alive
     }
     // `other` destroyed the engine when it went.

@@ -9,15 +9,18 @@ using namespace corvina;
 
 namespace {
 
-std::string text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string text(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 TEST(HttpClient, DefaultRequestSendsTheFourLinesAndTheAgent) {
     LoopbackHttpServer server([](const HttpRequestSeen&) { return HttpResponse{200, "OK", {}, "hello"}; });
     const std::string url = server.base() + "/info_hash/33/49/ABC";
     HttpOptions options;
     EXPECT_EQ(text(httpRequest(url, options)), "hello");
-    EXPECT_EQ(options.headers, "Accept: */*\r\nReferer: " + url +
-                                   "\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded");
+    EXPECT_EQ(options.headers,
+              "Accept: */*\r\nReferer: " + url +
+                  "\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded");
     ASSERT_EQ(server.requests().size(), 1u);
     const HttpRequestSeen seen = server.requests()[0];
     EXPECT_EQ(seen.method, "GET");
@@ -29,7 +32,9 @@ TEST(HttpClient, DefaultRequestSendsTheFourLinesAndTheAgent) {
 }
 
 TEST(HttpClient, VerbsAndBodies) {
-    LoopbackHttpServer server([](const HttpRequestSeen& r) { return HttpResponse{200, "OK", {}, r.method + ":" + r.body}; });
+    LoopbackHttpServer server([](const HttpRequestSeen& r) {
+        return HttpResponse{200, "OK", {}, r.method + ":" + r.body};
+    });
     struct Case {
         int method;
         std::string postText;

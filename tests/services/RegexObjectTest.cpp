@@ -8,15 +8,15 @@ using corvina::RegexObject;
 
 TEST(RegexObject, MatchesAndGroups) {
     RegexObject re;
-    ASSERT_TRUE(re.execute("ode:(.*?)\\#cookie:(.*?)\\|", "code:u1#cookie:k1|CODE:u2#cookie:k2|", false, false, true,
-                           true));
+    ASSERT_TRUE(re.execute("ode:(.*?)\\#cookie:(.*?)\\|", "code:u1#cookie:k1|CODE:u2#cookie:k2|", false,
+                           false, true, true));
     EXPECT_EQ(re.matchCount(), 2); // ignores case by default: "CODE" matches too
     EXPECT_EQ(re.matchText(1), "ode:u1#cookie:k1|");
     EXPECT_EQ(re.subMatchText(2, 1), "u2");
     EXPECT_EQ(re.subMatchText(2, 2), "k2");
     EXPECT_EQ(re.subMatchCount(), 2);
-    EXPECT_EQ(re.subMatchText(1, 5), "");  // no such group
-    EXPECT_EQ(re.matchText(3), "");        // no such match
+    EXPECT_EQ(re.subMatchText(1, 5), ""); // no such group
+    EXPECT_EQ(re.matchText(3), "");       // no such match
     EXPECT_EQ(re.subMatchText(0, 1), "");
     EXPECT_EQ(re.pattern(), "ode:(.*?)\\#cookie:(.*?)\\|");
 }
@@ -54,8 +54,9 @@ TEST(RegexObject, QuoteTokenAndChineseSubjects) {
 }
 
 TEST(RegexObject, IndexPageShape) {
-    const char* pattern = "\\[{#引号index#引号:(.*?),#引号name#引号:#引号(.*?)#引号,#引号size#引号:#引号(.*?)#引号,"
-                          "#引号sha1#引号:#引号(.*?)#引号}\\]";
+    const char* pattern =
+        "\\[{#引号index#引号:(.*?),#引号name#引号:#引号(.*?)#引号,#引号size#引号:#引号(.*?)#引号,"
+        "#引号sha1#引号:#引号(.*?)#引号}\\]";
     RegexObject re;
     ASSERT_TRUE(re.execute(pattern,
                            "[{\"index\":0,\"name\":\"a.mkv\",\"size\":\"1 GB\",\"sha1\":\"S1\"}]"

@@ -9,12 +9,14 @@ using corvina::RegistryKey;
 const std::string kBase = "Software\\CorvinaTest";
 
 class RegistryKeyTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kBase.c_str()); }
     void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kBase.c_str()); }
 };
 
-std::vector<uint8_t> bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> bytes(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 TEST_F(RegistryKeyTest, CreateWriteReadAndCache) {
     RegistryKey key;
@@ -32,8 +34,8 @@ TEST_F(RegistryKeyTest, CreateWriteReadAndCache) {
 
     // Exactly one terminating zero byte after the caller's bytes.
     DWORD type = 0, size = 0;
-    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, (kBase + "\\a").c_str(), "v", RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr,
-                           &size),
+    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, (kBase + "\\a").c_str(), "v", RRF_RT_ANY | RRF_NOEXPAND, &type,
+                           nullptr, &size),
               ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(size, 4u);
@@ -86,9 +88,11 @@ TEST(RegistryKeyTypeName, Table) {
     struct Case {
         int type;
         const char* name;
-    } cases[] = {{0, "键值非法"}, {1, "REG_SZ"},     {2, "REG_EXPAND_SZ"}, {3, "REG_BINARY"}, {4, "REG_DWORD"},
-                 {5, "REG_DWORD_BIG_ENDIAN"}, {6, "REG_LINK"}, {7, "REG_MULTI_SZ"}, {8, "REG_RESOURCE_LIST"},
-                 {9, "NULL"}, {10, "NULL"}, {11, "REG_QWORD"}, {12, "键值非法"}, {-1, "键值非法"}};
+    } cases[] = {{0, "键值非法"},   {1, "REG_SZ"},       {2, "REG_EXPAND_SZ"},
+                 {3, "REG_BINARY"}, {4, "REG_DWORD"},    {5, "REG_DWORD_BIG_ENDIAN"},
+                 {6, "REG_LINK"},   {7, "REG_MULTI_SZ"}, {8, "REG_RESOURCE_LIST"},
+                 {9, "NULL"},       {10, "NULL"},        {11, "REG_QWORD"},
+                 {12, "键值非法"},  {-1, "键值非法"}};
     for (const Case& c : cases)
         EXPECT_EQ(RegistryKey::typeName(c.type), c.name) << c.type;
 }

@@ -29,7 +29,7 @@ TEST(TextCodec, UnescapeText) {
         {"x\\y", "xy"},
         {"\\x41\\101", "AA"},
         {"\\xZ1", "\\xZ1"},
-        {"trailing\\", "trailing\\"},  // breaks the literal: the built-in decoder's result
+        {"trailing\\", "trailing\\"},     // breaks the literal: the built-in decoder's result
         {"lone\nfeed%41", "lone\nfeedA"}, // likewise
         {"\rstart", "start"},
     };
@@ -48,7 +48,7 @@ TEST(TextCodec, HexAndUtf16) {
 
 // The script the old decoder ran, evaluated by the real script engine.
 class ScriptEngine {
-public:
+  public:
     ScriptEngine() : com_(CoInitialize(nullptr)), script_(Dispatch::create(L"ScriptControl")) {
         if (script_)
             script_.put(L"Language", Variant::text("JScript"));
@@ -78,7 +78,7 @@ public:
         return r.empty() ? builtInDecode(t) : r;
     }
 
-private:
+  private:
     HRESULT com_;
     Dispatch script_;
 };
@@ -87,11 +87,43 @@ TEST(TextCodec, NativeDecoderMatchesTheScriptEngine) {
     ScriptEngine engine;
     ASSERT_TRUE(engine) << "ScriptControl is not available";
     const char* inputs[] = {
-        "\\u7535\\u5f71.mkv", "http:\\/\\/h\\/a%26b", "it's", "\xA1\xAF", "a{$}b", "l1\r\nl2", "", "%u0026%41",
-        "100%", "%zz%u12", "tab\\there", "x\\y", "\\x41\\101", "trailing\\", "lone\nfeed%41", "\rstart",
-        "quote\"inside", "back\\\\slash", "\\\\u0041", "\\'", "odd\\%41", "\\u12", "\\xZ1", "%u00e9t", "\\v\\q",
-        "\\0end", "\\12345", "\\8\\9", "{$}{$}", "电影\\n名称", "%E7%94%B5", "\\/\\/\\/", "\\\r\nx",
-        "mid\rcr", "%%41", "%u%41", "a\\bb\\fc\\vd\\re",
+        "\\u7535\\u5f71.mkv",
+        "http:\\/\\/h\\/a%26b",
+        "it's",
+        "\xA1\xAF",
+        "a{$}b",
+        "l1\r\nl2",
+        "",
+        "%u0026%41",
+        "100%",
+        "%zz%u12",
+        "tab\\there",
+        "x\\y",
+        "\\x41\\101",
+        "trailing\\",
+        "lone\nfeed%41",
+        "\rstart",
+        "quote\"inside",
+        "back\\\\slash",
+        "\\\\u0041",
+        "\\'",
+        "odd\\%41",
+        "\\u12",
+        "\\xZ1",
+        "%u00e9t",
+        "\\v\\q",
+        "\\0end",
+        "\\12345",
+        "\\8\\9",
+        "{$}{$}",
+        "电影\\n名称",
+        "%E7%94%B5",
+        "\\/\\/\\/",
+        "\\\r\nx",
+        "mid\rcr",
+        "%%41",
+        "%u%41",
+        "a\\bb\\fc\\vd\\re",
     };
     for (const char* in : inputs) {
         const std::string t = prepareForLiteral(in);

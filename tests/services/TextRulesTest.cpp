@@ -82,7 +82,10 @@ TEST(TextRules, BlanksAndCaseRespectDoubleByteCharacters) {
     EXPECT_EQ(lowerAscii("AB\x81\x41Z"), "ab\x81\x41z");
     EXPECT_EQ(upperAscii("ab\x81\x61z"), "AB\x81\x61Z");
     // A search never matches from inside a double-byte character.
-    EXPECT_EQ(findText("\x81\x41" "A", "A"), 2u);
+    EXPECT_EQ(findText("\x81\x41"
+                       "A",
+                       "A"),
+              2u);
     EXPECT_EQ(findNoCase("xxUser-Agent: y", "user-agent:"), 2u);
     EXPECT_EQ(replaceAll("a#引号b", kQuoteToken, "\""), "a\"b");
 }

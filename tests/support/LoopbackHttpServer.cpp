@@ -224,15 +224,17 @@ HttpResponse LoopbackHttpServer::fileResponse(const HttpRequestSeen& request, co
         }
         response.status = 206;
         response.reason = "Partial Content";
-        response.headers.push_back({"Content-Range", "bytes " + std::to_string(from) + "-" + std::to_string(to) +
-                                                         "/" + std::to_string(bytes.size())});
+        response.headers.push_back({"Content-Range", "bytes " + std::to_string(from) + "-" +
+                                                         std::to_string(to) + "/" +
+                                                         std::to_string(bytes.size())});
     }
     response.body = bytes.substr(from, to - from + 1);
     return response;
 }
 
 std::string readAll(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return {};
     LARGE_INTEGER size{};

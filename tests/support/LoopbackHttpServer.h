@@ -36,7 +36,7 @@ struct HttpResponse {
 };
 
 class LoopbackHttpServer {
-public:
+  public:
     using Handler = std::function<HttpResponse(const HttpRequestSeen&)>;
     explicit LoopbackHttpServer(Handler handler);
     ~LoopbackHttpServer();
@@ -52,7 +52,7 @@ public:
     static HttpResponse fileResponse(const HttpRequestSeen& request, const std::string& bytes,
                                      const std::string& contentType = "video/mp4");
 
-private:
+  private:
     void acceptLoop();
     void serve(SOCKET client);
 

@@ -53,9 +53,9 @@ TempFolder::~TempFolder() {
 }
 
 std::vector<uint8_t> readFile(const std::wstring& path) {
-    corvina::UniqueHandle file(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, 0, nullptr));
+    corvina::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
     if (!file)
         return {};
     LARGE_INTEGER size{};
@@ -69,13 +69,16 @@ std::vector<uint8_t> readFile(const std::wstring& path) {
 }
 
 bool writeFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    corvina::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    corvina::UniqueHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;
     return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
 }
 
-bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool fileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::wstring binDirectory() {
     wchar_t path[MAX_PATH];
@@ -118,6 +121,46 @@ COLORREF screenPixel(int x, int y) {
     return p.empty() ? 0 : p[0];
 }
 
+double nowMs() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+ChildProcess::ChildProcess(const std::wstring& folder, const std::wstring& exe,
+                           const std::wstring& arguments) {
+    const std::wstring path = folder + L"\\" + exe;
+    std::wstring line = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
+                       &pi)) {
+        process_ = pi.hProcess;
+        CloseHandle(pi.hThread);
+        pid_ = pi.dwProcessId;
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (!process_)
+        return;
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 10000);
+    }
+    CloseHandle(process_);
+}
+
+int ChildProcess::waitForExit(int timeoutMs) const {
+    if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return static_cast<int>(code);
+}
+
 TestWindow::TestWindow(int x, int y, int width, int height, bool visible) {
     static const wchar_t* cls = [] {
         WNDCLASSW wc{};
@@ -128,8 +171,8 @@ TestWindow::TestWindow(int x, int y, int width, int height, bool visible) {
         RegisterClassW(&wc);
         return L"CorvinaTestWindow";
     }();
-    hwnd_ = CreateWindowExW(0, cls, L"test", WS_POPUP | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0), x, y, width,
-                            height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    hwnd_ = CreateWindowExW(0, cls, L"test", WS_POPUP | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0), x, y,
+                            width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 TestWindow::~TestWindow() {

@@ -17,7 +17,7 @@ void pumpMessages(int forMs);
 
 // A fresh empty folder, removed with its contents on destruction.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -25,7 +25,7 @@ public:
     const std::wstring& path() const { return path_; }
     std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
 
-private:
+  private:
     std::wstring path_;
 };
 
@@ -38,16 +38,38 @@ std::wstring binDirectory(); // where the test programs, Corvina.exe and the eng
 std::vector<uint32_t> grabScreen(const RECT& rect);
 COLORREF screenPixel(int x, int y);
 
+// Milliseconds on the high-resolution clock, for measuring.
+double nowMs();
+
+// A program started by a test; ended on destruction if still running.
+class ChildProcess {
+  public:
+    // Starts `folder`\`exe` with `arguments`, in `folder`.
+    ChildProcess(const std::wstring& folder, const std::wstring& exe, const std::wstring& arguments);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    bool started() const { return process_ != nullptr; }
+    HANDLE process() const { return process_; }
+    DWORD pid() const { return pid_; }
+    // The exit code once the process has ended within the bound, or -1.
+    int waitForExit(int timeoutMs) const;
+
+  private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
 // A plain top-level window to parent things in tests.
 class TestWindow {
-public:
+  public:
     TestWindow(int x, int y, int width, int height, bool visible = true);
     ~TestWindow();
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
     HWND hwnd() const { return hwnd_; }
 
-private:
+  private:
     HWND hwnd_ = nullptr;
 };
 
