@@ -65,7 +65,6 @@ class OnlineController : public std::enable_shared_from_this<OnlineController> {
     std::string resolvedCookie_;
     int listIndex_ = 0;
     bool resumePending_ = false;
-    int searchesRunning_ = 0;
 };
 
 inline constexpr char kSearchingStatus[] = "状态：寻找资源中";

@@ -124,11 +124,6 @@ void EngineWindow::showLogo() {
         InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-Picture EngineWindow::currentPicture() const {
-    std::lock_guard lock(mutex_);
-    return showingPicture_ ? picture_ : Picture{};
-}
-
 void EngineWindow::postBuffering(int percent) {
     if (hwnd_)
         PostMessageW(hwnd_, kMsgBuffering, static_cast<WPARAM>(std::clamp(percent, 0, 100)), 0);

@@ -42,8 +42,6 @@ class EngineWindow {
     // Shows a picture (any thread). An empty picture returns to the idle logo.
     void present(Picture picture);
     void showLogo();
-    // The picture currently shown, for tests and the live preview.
-    Picture currentPicture() const;
 
     // Hand an event to the creating thread's callbacks (any thread).
     void postBuffering(int percent);

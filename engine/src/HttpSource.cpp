@@ -58,7 +58,6 @@ struct HttpSource::State {
     int64_t length = -1;
     int status = 0;
     std::string contentType;
-    uint64_t requests = 0;
     // The window: bytes [windowStart, windowStart + windowBytes) in chunks as
     // they came from the network (no copying into one block, no moving).
     struct Chunk {
@@ -118,7 +117,6 @@ struct HttpSource::State {
             if (aborted || !internet)
                 return false;
             root = internet;
-            ++requests;
         }
         std::string headers;
         const bool ftp = startsWithNoCase(url, "ftp://");
@@ -472,11 +470,6 @@ int HttpSource::status() const {
 std::string HttpSource::contentType() const {
     std::lock_guard lock(state_->mutex);
     return state_->contentType;
-}
-
-uint64_t HttpSource::requestCount() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->requests;
 }
 
 } // namespace engine

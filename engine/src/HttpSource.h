@@ -49,7 +49,6 @@ class HttpSource {
     bool waiting() const;
     int status() const;
     std::string contentType() const;
-    uint64_t requestCount() const;
 
     struct State;
 

@@ -43,7 +43,6 @@ class Player {
     // Valid until the next call of configText on this player.
     const char* configText(int item);
 
-    EngineWindow& engineWindow() { return window_; }
     // The current session's counters, for measuring.
     uint64_t framesPresented() const;
     uint64_t framesDropped() const;
