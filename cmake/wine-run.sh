@@ -43,6 +43,10 @@ init_prefix() {
     fi
     # A persistent server makes every later start of this prefix fast.
     wineserver -p >/dev/null 2>&1 || true
+    # Bring the session's background programs (services, devices) up here,
+    # detached from the caller's output: started by a test program instead,
+    # they would inherit its pipes and keep the test runner waiting forever.
+    env LC_ALL=zh_CN.UTF-8 "$wine_bin" wineboot </dev/null >/dev/null 2>&1 || true
     flock -u 9
 }
 
