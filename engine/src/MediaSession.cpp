@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace engine {
 namespace {
@@ -133,6 +134,20 @@ std::string readFileHeadAndTail(const std::wstring& path, size_t each) {
 bool undecodable(HRESULT hr) {
     return hr == MF_E_UNSUPPORTED_FORMAT || hr == MF_E_UNSUPPORTED_BYTESTREAM_TYPE ||
            hr == MF_E_TOPO_CODEC_NOT_FOUND || hr == MF_E_INVALIDMEDIATYPE;
+}
+
+// Calls f(bytes, length) with the sample's data in one piece.
+template <typename F> void withSampleBytes(IMFSample* sample, F f) {
+    IMFMediaBuffer* bufferRaw = nullptr;
+    if (FAILED(sample->ConvertToContiguousBuffer(&bufferRaw)))
+        return;
+    Com<IMFMediaBuffer> buffer(bufferRaw);
+    BYTE* data = nullptr;
+    DWORD length = 0;
+    if (SUCCEEDED(buffer->Lock(&data, nullptr, &length))) {
+        f(data, length);
+        buffer->Unlock();
+    }
 }
 
 } // namespace
@@ -452,6 +467,7 @@ void MediaSession::readLoop(IMFSourceReader* reader) {
     presenter_ = std::thread([this] { presenterMain(); });
 
     int discardBefore = -1;
+    std::map<DWORD, bool> streamIsVideo;
     bool videoEnded = !haveVideo, audioEnded = !haveAudio;
     for (;;) {
         int target = -1;
@@ -502,65 +518,57 @@ void MediaSession::readLoop(IMFSourceReader* reader) {
         if (FAILED(hr) || (flags & MF_SOURCE_READERF_ERROR)) {
             videoEnded = audioEnded = true; // a broken file or a dropped connection: play what we have
         } else {
-            IMFMediaType* probe = nullptr;
-            bool isVideo = false;
-            if (haveVideo && SUCCEEDED(reader->GetCurrentMediaType(streamIndex, &probe))) {
-                GUID major{};
-                probe->GetGUID(MF_MT_MAJOR_TYPE, &major);
-                isVideo = major == MFMediaType_Video;
-                probe->Release();
+            // Which stream a sample comes from: asked once per stream, not per sample.
+            auto kind = streamIsVideo.find(streamIndex);
+            if (kind == streamIsVideo.end()) {
+                IMFMediaType* probe = nullptr;
+                bool videoStream = false;
+                if (haveVideo && SUCCEEDED(reader->GetCurrentMediaType(streamIndex, &probe))) {
+                    GUID major{};
+                    probe->GetGUID(MF_MT_MAJOR_TYPE, &major);
+                    videoStream = major == MFMediaType_Video;
+                    probe->Release();
+                }
+                kind = streamIsVideo.emplace(streamIndex, videoStream).first;
             }
+            const bool isVideo = kind->second;
             if (flags & MF_SOURCE_READERF_ENDOFSTREAM)
                 (isVideo ? videoEnded : audioEnded) = true;
             if (isVideo && (flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED))
                 readVideoType();
             const int ms = static_cast<int>(timestamp / 10'000);
             if (sample && isVideo && width > 0 && height > 0) {
-                IMFMediaBuffer* bufferRaw = nullptr;
-                if (SUCCEEDED(sample->ConvertToContiguousBuffer(&bufferRaw))) {
-                    Com<IMFMediaBuffer> buffer(bufferRaw);
-                    BYTE* data = nullptr;
-                    DWORD length = 0;
-                    if (SUCCEEDED(buffer->Lock(&data, nullptr, &length))) {
-                        int pitch = stride > 0 ? stride : width;
-                        // The planes may be padded below: find the luma plane's height from the size.
-                        const int planeHeight = pitch > 0 ? static_cast<int>(length * 2 / 3 / pitch) : 0;
-                        const bool keep = discardBefore < 0 || ms + frameIntervalMs_ > discardBefore;
-                        if (planeHeight >= height && keep) {
-                            Frame frame;
-                            frame.ms = ms;
-                            frame.nv12.width = width & ~1;
-                            frame.nv12.height = height & ~1;
-                            frame.nv12.stride = pitch;
-                            const size_t lumaBytes = static_cast<size_t>(pitch) * frame.nv12.height;
-                            frame.nv12.data.resize(lumaBytes + lumaBytes / 2);
-                            std::memcpy(frame.nv12.data.data(), data, lumaBytes);
-                            std::memcpy(frame.nv12.data.data() + lumaBytes,
-                                        data + static_cast<size_t>(pitch) * planeHeight, lumaBytes / 2);
-                            std::lock_guard lock(mutex_);
-                            if (!seekPending_) {
-                                frames_.push_back(std::move(frame));
-                                seekingNow_ = false;
-                                discardBefore = -1;
-                                changed_.notify_all();
-                            }
-                        }
-                        buffer->Unlock();
+                withSampleBytes(sample.get(), [&](const BYTE* data, DWORD length) {
+                    const int pitch = stride > 0 ? stride : width;
+                    // The planes may be padded below: find the luma plane's height from the size.
+                    const int planeHeight = pitch > 0 ? static_cast<int>(length * 2 / 3 / pitch) : 0;
+                    const bool keep = discardBefore < 0 || ms + frameIntervalMs_ > discardBefore;
+                    if (planeHeight < height || !keep)
+                        return;
+                    Frame frame;
+                    frame.ms = ms;
+                    frame.nv12.width = width & ~1;
+                    frame.nv12.height = height & ~1;
+                    frame.nv12.stride = pitch;
+                    const size_t lumaBytes = static_cast<size_t>(pitch) * frame.nv12.height;
+                    frame.nv12.data.resize(lumaBytes + lumaBytes / 2);
+                    std::memcpy(frame.nv12.data.data(), data, lumaBytes);
+                    std::memcpy(frame.nv12.data.data() + lumaBytes,
+                                data + static_cast<size_t>(pitch) * planeHeight, lumaBytes / 2);
+                    std::lock_guard lock(mutex_);
+                    if (!seekPending_) {
+                        frames_.push_back(std::move(frame));
+                        seekingNow_ = false;
+                        discardBefore = -1;
+                        changed_.notify_all();
                     }
-                }
+                });
             } else if (sample && !isVideo && audioClock_) {
                 if (discardBefore < 0 || !haveVideo) {
-                    IMFMediaBuffer* bufferRaw = nullptr;
-                    if (SUCCEEDED(sample->ConvertToContiguousBuffer(&bufferRaw))) {
-                        Com<IMFMediaBuffer> buffer(bufferRaw);
-                        BYTE* data = nullptr;
-                        DWORD length = 0;
-                        if (SUCCEEDED(buffer->Lock(&data, nullptr, &length))) {
-                            const int volume = config_.flag(APLAYER_ITEM_MUTE) ? 0 : volume_.load();
-                            audio_.write(data, length, volume);
-                            buffer->Unlock();
-                        }
-                    }
+                    withSampleBytes(sample.get(), [&](const BYTE* data, DWORD length) {
+                        const int volume = config_.flag(APLAYER_ITEM_MUTE) ? 0 : volume_.load();
+                        audio_.write(data, length, volume);
+                    });
                 }
                 if (!haveVideo)
                     seekingNow_ = false;
@@ -606,6 +614,12 @@ void MediaSession::finish() {
 
 void MediaSession::presenterMain() {
     std::unique_lock lock(mutex_);
+    // Converting and drawing happen with the lock released.
+    auto presentUnlocked = [&](const Frame& frame) {
+        lock.unlock();
+        present(frame);
+        lock.lock();
+    };
     for (;;) {
         if (stopping_)
             return;
@@ -613,9 +627,7 @@ void MediaSession::presenterMain() {
             repaint_ = false;
             if (lastFrame_ && (paused_ || frames_.empty())) {
                 auto frame = lastFrame_;
-                lock.unlock();
-                present(*frame);
-                lock.lock();
+                presentUnlocked(*frame);
                 continue;
             }
         }
@@ -661,9 +673,7 @@ void MediaSession::presenterMain() {
                 clockSet(static_cast<int>(frame->ms));
                 lastFrame_ = frame;
                 changed_.notify_all();
-                lock.unlock();
-                present(*frame);
-                lock.lock();
+                presentUnlocked(*frame);
                 continue;
             }
             changed_.wait(lock);
@@ -696,9 +706,7 @@ void MediaSession::presenterMain() {
         frames_.pop_front();
         lastFrame_ = frame;
         changed_.notify_all();
-        lock.unlock();
-        present(*frame);
-        lock.lock();
+        presentUnlocked(*frame);
     }
 }
 

@@ -14,6 +14,12 @@ bool Player::create(HWND parent, int x, int y, int width, int height, const Call
     return window_.create(parent, x, y, width, height, callbacks);
 }
 
+// The current session's answer, or `idle` with nothing open.
+template <typename F, typename T> T Player::ask(F question, T idle) const {
+    auto s = session();
+    return s ? question(*s) : idle;
+}
+
 std::shared_ptr<MediaSession> Player::session() const {
     std::lock_guard lock(sessionMutex_);
     return session_;
@@ -31,13 +37,11 @@ bool Player::open(const std::string& pathOrUrl) {
 }
 
 bool Player::play() {
-    auto s = session();
-    return s && s->play();
+    return ask([&](MediaSession& m) { return m.play(); }, false);
 }
 
 bool Player::pause() {
-    auto s = session();
-    return s && s->pause();
+    return ask([&](MediaSession& m) { return m.pause(); }, false);
 }
 
 bool Player::close() {
@@ -53,53 +57,43 @@ bool Player::close() {
 }
 
 int Player::state() const {
-    auto s = session();
-    return s ? s->state() : APLAYER_STATE_IDLE;
+    return ask([&](MediaSession& m) { return m.state(); }, static_cast<int>(APLAYER_STATE_IDLE));
 }
 
 int Player::duration() const {
-    auto s = session();
-    return s ? s->duration() : 0;
+    return ask([&](MediaSession& m) { return m.duration(); }, 0);
 }
 
 int Player::position() const {
-    auto s = session();
-    return s ? s->position() : 0;
+    return ask([&](MediaSession& m) { return m.position(); }, 0);
 }
 
 bool Player::seek(int ms) {
-    auto s = session();
-    return s && s->seek(ms);
+    return ask([&](MediaSession& m) { return m.seek(ms); }, false);
 }
 
 bool Player::isSeeking() const {
-    auto s = session();
-    return s && s->seeking();
+    return ask([&](MediaSession& m) { return m.seeking(); }, false);
 }
 
 int Player::bufferProgress() const {
-    auto s = session();
-    return s ? s->bufferProgress() : 0;
+    return ask([&](MediaSession& m) { return m.bufferProgress(); }, 0);
 }
 
 int Player::videoWidth() const {
-    auto s = session();
-    return s ? s->videoWidth() : 0;
+    return ask([&](MediaSession& m) { return m.videoWidth(); }, 0);
 }
 
 int Player::videoHeight() const {
-    auto s = session();
-    return s ? s->videoHeight() : 0;
+    return ask([&](MediaSession& m) { return m.videoHeight(); }, 0);
 }
 
 uint64_t Player::framesPresented() const {
-    auto s = session();
-    return s ? s->framesPresented() : 0;
+    return ask([&](MediaSession& m) { return m.framesPresented(); }, uint64_t{0});
 }
 
 uint64_t Player::framesDropped() const {
-    auto s = session();
-    return s ? s->framesDropped() : 0;
+    return ask([&](MediaSession& m) { return m.framesDropped(); }, uint64_t{0});
 }
 
 void Player::setVolume(int volume) {

@@ -49,6 +49,7 @@ class Player {
 
   private:
     std::shared_ptr<MediaSession> session() const;
+    template <typename F, typename T> T ask(F question, T idle) const;
 
     EngineWindow window_;
     ConfigStore config_;
