@@ -456,6 +456,12 @@ void MediaSession::readLoop(IMFSourceReader* reader) {
                                                    MF_PD_DURATION, &durationVar)))
         durationMs_ = static_cast<int>(durationVar.uhVal.QuadPart / 10'000);
     PropVariantClear(&durationVar);
+    {
+        // The stream's bitrate sizes the network read-ahead.
+        std::lock_guard lock(mutex_);
+        if (http_ && durationMs_ > 0 && http_->length() > 0)
+            http_->setBytesPerSecond(static_cast<uint64_t>(http_->length()) * 1000 / durationMs_);
+    }
 
     {
         std::lock_guard lock(mutex_);

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 using namespace testing_support;
@@ -228,9 +229,13 @@ void throughputFigures() {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     std::printf("engine-bench\n");
+    if (argc > 1 && std::strcmp(argv[1], "throughput") == 0) {
+        throughputFigures();
+        return 0;
+    }
     conversionFigures();
     startupFigures();
     playbackFigures();

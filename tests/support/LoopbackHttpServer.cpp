@@ -16,13 +16,26 @@ std::string lower(std::string s) {
     return s;
 }
 
-bool sendAll(SOCKET s, const char* data, size_t size) {
+// Sends everything unless the server stops first. The socket is non-blocking:
+// a client that stops reading (a paused download) must not hold stop().
+bool sendAll(SOCKET s, const char* data, size_t size, const std::atomic<bool>& stopping) {
     while (size > 0) {
-        int n = send(s, data, static_cast<int>(std::min<size_t>(size, 1 << 20)), 0);
-        if (n <= 0)
+        if (stopping)
             return false;
-        data += n;
-        size -= static_cast<size_t>(n);
+        const int n = send(s, data, static_cast<int>(std::min<size_t>(size, 1 << 20)), 0);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<size_t>(n);
+            continue;
+        }
+        if (n == 0 || WSAGetLastError() != WSAEWOULDBLOCK)
+            return false;
+        fd_set writable;
+        FD_ZERO(&writable);
+        FD_SET(s, &writable);
+        timeval step{0, 50 * 1000};
+        if (select(0, nullptr, &writable, nullptr, &step) < 0)
+            return false;
     }
     return true;
 }
@@ -121,6 +134,8 @@ void LoopbackHttpServer::acceptLoop() {
             closesocket(client);
             return;
         }
+        u_long nonBlocking = 1;
+        ioctlsocket(client, FIONBIO, &nonBlocking);
         clients_.push_back(client);
         workers_.emplace_back([this, client] { serve(client); });
     }
@@ -164,36 +179,30 @@ void LoopbackHttpServer::serve(SOCKET client) {
 
         HttpResponse response = handler_(request);
         for (int waited = 0; waited < response.stallBeforeHeadersMs && !stopping_; waited += 20)
-            Sleep(20);
+            Sleep(static_cast<DWORD>(std::min(20, response.stallBeforeHeadersMs - waited)));
         std::string out = "HTTP/1.1 " + std::to_string(response.status) + " " + response.reason + "\r\n";
         bool haveLength = false;
         for (auto& [name, value] : response.headers) {
             out += name + ": " + value + "\r\n";
             haveLength = haveLength || lower(name) == "content-length";
         }
+        const bool fromFile = !response.filePath.empty();
+        const uint64_t bodySize = fromFile ? response.fileLength : response.body.size();
         if (!haveLength)
-            out += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
+            out += "Content-Length: " + std::to_string(bodySize) + "\r\n";
         out += "\r\n";
-        if (!sendAll(client, out.data(), out.size()))
+        if (!sendAll(client, out.data(), out.size(), stopping_))
             break;
         if (request.method == "HEAD")
             continue;
-        size_t limit = response.body.size();
+        uint64_t limit = bodySize;
         if (response.stallAfterBytes >= 0)
-            limit = std::min(limit, static_cast<size_t>(response.stallAfterBytes));
+            limit = std::min<uint64_t>(limit, static_cast<uint64_t>(response.stallAfterBytes));
         if (response.dropAfterBytes >= 0)
-            limit = std::min(limit, static_cast<size_t>(response.dropAfterBytes));
-        if (response.bytesPerSecond > 0) {
-            const size_t step = std::max<size_t>(1, static_cast<size_t>(response.bytesPerSecond) / 20);
-            for (size_t sent = 0; sent < limit && !stopping_; sent += step) {
-                if (!sendAll(client, response.body.data() + sent, std::min(step, limit - sent)))
-                    break;
-                Sleep(50);
-            }
-        } else if (!sendAll(client, response.body.data(), limit)) {
+            limit = std::min<uint64_t>(limit, static_cast<uint64_t>(response.dropAfterBytes));
+        if (!sendBody(client, response, limit))
             break;
-        }
-        if (response.dropAfterBytes >= 0)
+        if (response.dropAfterBytes >= 0 && static_cast<uint64_t>(response.dropAfterBytes) < bodySize)
             break;
         if (response.stallAfterBytes >= 0) {
             while (!stopping_)
@@ -204,31 +213,109 @@ void LoopbackHttpServer::serve(SOCKET client) {
     closesocket(client);
 }
 
+// Sends the first `limit` bytes of the body, throttled when asked: a piece
+// every 50 ms, so that a slow line is slow from its first byte.
+bool LoopbackHttpServer::sendBody(SOCKET client, const HttpResponse& response, uint64_t limit) {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (!response.filePath.empty()) {
+        file = CreateFileW(response.filePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(response.fileOffset);
+        SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+    }
+    const uint64_t step = response.bytesPerSecond > 0
+                              ? std::max<uint64_t>(1, static_cast<uint64_t>(response.bytesPerSecond) / 20)
+                              : uint64_t{1} << 20;
+    std::vector<char> piece(file != INVALID_HANDLE_VALUE ? static_cast<size_t>(std::min(step, limit)) : 0);
+    bool ok = true;
+    for (uint64_t sent = 0; sent < limit && !stopping_ && ok;) {
+        const size_t n = static_cast<size_t>(std::min(step, limit - sent));
+        const char* data = nullptr;
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD got = 0;
+            if (!ReadFile(file, piece.data(), static_cast<DWORD>(n), &got, nullptr) || got != n) {
+                ok = false;
+                break;
+            }
+            data = piece.data();
+        } else {
+            data = response.body.data() + sent;
+        }
+        ok = sendAll(client, data, n, stopping_);
+        if (ok) {
+            sent += n;
+            bodyBytesSent_ += n;
+        }
+        if (response.bytesPerSecond > 0)
+            Sleep(50);
+    }
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return ok && !stopping_;
+}
+
+namespace {
+
+// Fills in status and Content-Range for a request against a resource of
+// `size` bytes; false when the range cannot be served (416 set).
+bool applyRange(const HttpRequestSeen& request, uint64_t size, HttpResponse& response, uint64_t& from,
+                uint64_t& to) {
+    response.headers.push_back({"Accept-Ranges", "bytes"});
+    const std::string range = request.header("Range");
+    from = 0;
+    to = size == 0 ? 0 : size - 1;
+    if (range.rfind("bytes=", 0) != 0)
+        return true;
+    from = std::strtoull(range.c_str() + 6, nullptr, 10);
+    const size_t dash = range.find('-');
+    if (dash != std::string::npos && dash + 1 < range.size())
+        to = std::min(to, static_cast<uint64_t>(std::strtoull(range.c_str() + dash + 1, nullptr, 10)));
+    if (from >= size || from > to) {
+        response.status = 416;
+        response.reason = "Range Not Satisfiable";
+        response.headers.push_back({"Content-Range", "bytes */" + std::to_string(size)});
+        return false;
+    }
+    response.status = 206;
+    response.reason = "Partial Content";
+    response.headers.push_back({"Content-Range", "bytes " + std::to_string(from) + "-" + std::to_string(to) +
+                                                     "/" + std::to_string(size)});
+    return true;
+}
+
+} // namespace
+
+HttpResponse LoopbackHttpServer::diskFileResponse(const HttpRequestSeen& request, const std::wstring& path,
+                                                  const std::string& contentType) {
+    HttpResponse response;
+    response.headers.push_back({"Content-Type", contentType});
+    WIN32_FILE_ATTRIBUTE_DATA info{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info)) {
+        response.status = 404;
+        response.reason = "Not Found";
+        return response;
+    }
+    const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    uint64_t from = 0, to = 0;
+    if (!applyRange(request, size, response, from, to))
+        return response;
+    response.filePath = path;
+    response.fileOffset = from;
+    response.fileLength = size == 0 ? 0 : to - from + 1;
+    return response;
+}
+
 HttpResponse LoopbackHttpServer::fileResponse(const HttpRequestSeen& request, const std::string& bytes,
                                               const std::string& contentType) {
     HttpResponse response;
     response.headers.push_back({"Content-Type", contentType});
-    response.headers.push_back({"Accept-Ranges", "bytes"});
-    const std::string range = request.header("Range");
-    size_t from = 0, to = bytes.empty() ? 0 : bytes.size() - 1;
-    if (range.rfind("bytes=", 0) == 0) {
-        from = static_cast<size_t>(std::atoll(range.c_str() + 6));
-        const size_t dash = range.find('-');
-        if (dash != std::string::npos && dash + 1 < range.size())
-            to = std::min(to, static_cast<size_t>(std::atoll(range.c_str() + dash + 1)));
-        if (from >= bytes.size()) {
-            response.status = 416;
-            response.reason = "Range Not Satisfiable";
-            response.headers.push_back({"Content-Range", "bytes */" + std::to_string(bytes.size())});
-            return response;
-        }
-        response.status = 206;
-        response.reason = "Partial Content";
-        response.headers.push_back({"Content-Range", "bytes " + std::to_string(from) + "-" +
-                                                         std::to_string(to) + "/" +
-                                                         std::to_string(bytes.size())});
-    }
-    response.body = bytes.substr(from, to - from + 1);
+    uint64_t from = 0, to = 0;
+    if (!applyRange(request, bytes.size(), response, from, to))
+        return response;
+    response.body = bytes.empty() ? std::string() : bytes.substr(from, to - from + 1);
     return response;
 }
 

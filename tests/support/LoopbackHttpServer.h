@@ -31,8 +31,13 @@ struct HttpResponse {
     std::string body;
     int stallBeforeHeadersMs = 0; // accept, then wait this long before answering
     int stallAfterBytes = -1;     // send this many body bytes, then stop sending (keep the connection)
-    int dropAfterBytes = -1;      // send this many body bytes, then close the connection
+    int64_t dropAfterBytes = -1;  // send this many body bytes, then close the connection
     int bytesPerSecond = 0;       // throttle the body (0: as fast as possible)
+    // A body read from a file instead of `body` (for media too large to hold):
+    // `fileLength` bytes of `filePath` from `fileOffset`.
+    std::wstring filePath{};
+    uint64_t fileOffset = 0;
+    uint64_t fileLength = 0;
 };
 
 class LoopbackHttpServer {
@@ -46,20 +51,26 @@ class LoopbackHttpServer {
     int port() const { return port_; }
     std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
     std::vector<HttpRequestSeen> requests() const;
+    uint64_t bodyBytesSent() const { return bodyBytesSent_.load(); } // over every answer so far
     void stop();
 
     // A file's bytes, answering Range requests with 206 and Content-Range.
     static HttpResponse fileResponse(const HttpRequestSeen& request, const std::string& bytes,
                                      const std::string& contentType = "video/mp4");
+    // The same for a file on disk, read as it is sent.
+    static HttpResponse diskFileResponse(const HttpRequestSeen& request, const std::wstring& path,
+                                         const std::string& contentType = "video/mp4");
 
   private:
     void acceptLoop();
     void serve(SOCKET client);
+    bool sendBody(SOCKET client, const HttpResponse& response, uint64_t limit);
 
     Handler handler_;
     SOCKET listener_ = INVALID_SOCKET;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<uint64_t> bodyBytesSent_{0};
     std::thread acceptThread_;
     mutable std::mutex mutex_;
     std::vector<HttpRequestSeen> requests_;

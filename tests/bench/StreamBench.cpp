@@ -1,0 +1,119 @@
+// stream-bench: prints the figures of playing movies over HTTP.
+//   open -> playing, bytes the server sent for the open, a seek to the middle
+//   -> playing there, for a 30 MB and a 1 GB MP4 (index at the front), a 30 MB
+//   MP4 with its index at the end and a 30 MB Matroska file, on a fast line
+//   (plain loopback) and a slow one (4 MB/s per connection, 30 ms before each
+//   answer), and from the local file for comparison; the peak memory of the
+//   process.
+// Usage: stream-bench [local|fast|slow] [file-name-part]
+#include "LoopbackHttpServer.h"
+#include "Player.h"
+#include "TestSupport.h"
+
+#include <objbase.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace testing_support;
+
+namespace {
+
+struct Line {
+    const char* name;
+    int bytesPerSecond;
+    int latencyMs;
+};
+
+struct Figures {
+    double openMs = -1;
+    double openMb = 0;
+    double seekMs = -1;
+    int landedMs = -1;
+};
+
+double peakMemoryMb() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<double>(counters.PeakPagefileUsage) / (1 << 20);
+}
+
+Figures measure(HWND parent, LoopbackHttpServer& server, const std::string& url) {
+    Figures f;
+    engine::Player player;
+    if (!player.create(parent, 0, 0, 640, 360, {}))
+        return f;
+    const uint64_t sentBefore = server.bodyBytesSent();
+    double t = nowMs();
+    player.open(url);
+    player.setConfig(1105, "FTN5K=bench");
+    const bool opened = waitFor([&] { return player.framesPresented() > 0 || player.state() == 0; }, 30000);
+    if (opened && player.framesPresented() > 0) {
+        f.openMs = nowMs() - t;
+        f.openMb = static_cast<double>(server.bodyBytesSent() - sentBefore) / (1 << 20);
+        const int middle = player.duration() / 2;
+        const uint64_t shown = player.framesPresented();
+        t = nowMs();
+        player.seek(middle);
+        const bool landed = waitFor(
+            [&] {
+                return (!player.isSeeking() && player.framesPresented() > shown + 1) || player.state() == 0;
+            },
+            30000);
+        if (landed && player.state() != 0) {
+            f.seekMs = nowMs() - t;
+            f.landedMs = player.position() - middle;
+        }
+    }
+    player.close();
+    return f;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const char* onlyLine = argc > 1 ? argv[1] : nullptr;
+    const char* onlyFile = argc > 2 ? argv[2] : nullptr;
+    const std::wstring folder = binDirectory() + L"\\..\\stream-media\\";
+    const wchar_t* files[] = {L"movie-30mb.mp4", L"movie-1gb.mp4", L"movie-30mb-tail.mp4", L"movie-30mb.mkv"};
+    // "local" opens the file itself: the floor any line is measured against.
+    const Line lines[] = {{"local", 0, 0}, {"fast", 0, 0}, {"slow", 4 << 20, 30}};
+
+    TestWindow parent(0, 0, 640, 360);
+    std::printf("stream-bench\n%-5s %-22s %12s %12s %12s %10s\n", "line", "file", "open (ms)", "open (MB)",
+                "seek (ms)", "landed");
+    for (const Line& line : lines) {
+        if (onlyLine && std::strcmp(onlyLine, line.name) != 0)
+            continue;
+        for (const wchar_t* name : files) {
+            const std::wstring path = folder + name;
+            const std::string narrow(path.begin(), path.end());
+            const std::string shortName(narrow.substr(narrow.rfind('\\') + 1));
+            if (onlyFile && shortName.find(onlyFile) == std::string::npos)
+                continue;
+            LoopbackHttpServer server([&](const HttpRequestSeen& request) {
+                if (request.header("Cookie") != "FTN5K=bench") {
+                    HttpResponse denied;
+                    denied.status = 403;
+                    return denied;
+                }
+                HttpResponse r = LoopbackHttpServer::diskFileResponse(
+                    request, path, shortName.ends_with(".mkv") ? "video/x-matroska" : "video/mp4");
+                r.bytesPerSecond = line.bytesPerSecond;
+                r.stallBeforeHeadersMs = line.latencyMs;
+                return r;
+            });
+            const bool local = std::strcmp(line.name, "local") == 0;
+            const Figures f =
+                measure(parent.hwnd(), server, local ? narrow : server.base() + "/" + shortName);
+            std::printf("%-5s %-22s %12.0f %12.1f %12.0f %+9dms\n", line.name, shortName.c_str(), f.openMs,
+                        f.openMb, f.seekMs, f.landedMs);
+            std::fflush(stdout);
+        }
+    }
+    std::printf("peak memory of the process: %.0f MB\n", peakMemoryMb());
+    return 0;
+}
