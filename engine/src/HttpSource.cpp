@@ -6,6 +6,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -26,7 +27,9 @@ constexpr uint64_t kMaxJump = 2u << 20;       // ...up to this far on a fast lin
 constexpr uint64_t kMaxRefill = 4u << 20;     // a paused fetcher resumes for this much room
 constexpr DWORD kStallMs = 200;               // a wait this long turns into buffering
 constexpr DWORD kReportEveryMs = 250;
-constexpr DWORD kFirstBackoffMs = 100; // doubled for each retry
+constexpr DWORD kFirstBackoffMs = 100;     // doubled for each retry
+constexpr DWORD kMaxPaceWaitMs = 1000;     // a paced read goes on after this anyway
+constexpr uint64_t kPaceReach = 64u << 20; // reads further past the limit are probes
 
 bool startsWithNoCase(const std::string& text, const char* prefix) {
     const size_t n = std::strlen(prefix);
@@ -158,6 +161,7 @@ struct HttpSource::State {
     bool aborted = false;
     bool waiting = false;
     uint64_t bytesPerSecond = 0;
+    uint64_t paceLimit = UINT64_MAX;
     double lineBytesPerMs = 0; // the latest measure of any run: where a new run starts
     uint64_t lastRead = 0;
     uint64_t received = 0;
@@ -411,6 +415,12 @@ struct HttpSource::State {
                 if (aborted || f.retired)
                     break;
                 ++requests;
+                fprintf(stderr,
+                        "TRACE %.0f request %llu-%llu status %d fetcher %p goal %llu cursor %llu origin %llu "
+                        "held %llu nf %zu\n",
+                        nowMs(), (unsigned long long)from, (unsigned long long)to, answer.status, (void*)&f,
+                        (unsigned long long)f.goal, (unsigned long long)f.cursor,
+                        (unsigned long long)f.origin, (unsigned long long)cache.heldBytes(), fetchers.size());
                 if (answer.status < 200 || answer.status >= 300) {
                     if (!headDone || (answer.status >= 400 && answer.status < 500)) {
                         // A refusal is final (403 without the cookie, 404...).
@@ -566,6 +576,13 @@ bool HttpSource::open() {
 long HttpSource::read(uint64_t position, uint8_t* buffer, size_t size) {
     State& s = *state_;
     std::unique_lock lock(s.mutex);
+    // The platform's demuxer reads on, and decodes, as fast as it is given
+    // bytes, whether anything takes its samples or not: held back here, it
+    // stays a bounded way ahead of what is shown.
+    const auto paced = [&] {
+        return s.aborted || position < s.paceLimit || position - s.paceLimit >= kPaceReach;
+    };
+    s.changed.wait_for(lock, std::chrono::milliseconds(kMaxPaceWaitMs), paced);
     s.noteRead(position);
     const ULONGLONG started = GetTickCount64();
     ULONGLONG lastReport = 0;
@@ -658,6 +675,13 @@ void HttpSource::setBytesPerSecond(uint64_t bytesPerSecond) {
     std::lock_guard lock(state_->mutex);
     state_->bytesPerSecond = bytesPerSecond;
     state_->changed.notify_all(); // a larger window may wake a paused run
+}
+
+void HttpSource::paceTo(uint64_t limit) {
+    std::lock_guard lock(state_->mutex);
+    if (limit > state_->paceLimit)
+        state_->changed.notify_all();
+    state_->paceLimit = limit;
 }
 
 int64_t HttpSource::length() const {

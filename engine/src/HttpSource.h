@@ -56,6 +56,11 @@ class HttpSource {
     // The stream's average bitrate, once the media knows its duration: sizes
     // the read-ahead window.
     void setBytesPerSecond(uint64_t bytesPerSecond);
+    // Keeps the demuxer from reading far ahead of playback: a read at or
+    // past `limit` (and not far past it, where a probe would be) waits until
+    // the limit has moved beyond it, up to a second per read. UINT64_MAX
+    // lifts it (during a seek, say).
+    void paceTo(uint64_t limit);
 
     int64_t length() const;     // -1 when the server does not say
     uint64_t available() const; // end of the bytes held without a gap from the reader's position

@@ -19,6 +19,10 @@ namespace {
 constexpr size_t kMaxQueuedFrames = 12;
 constexpr int kMaxQueuedAudioMs = 2000;
 constexpr DWORD kCookieWaitMs = 150; // the caller sets the cookie right after the open
+// Network demuxing runs at most this far ahead of the shown picture.
+constexpr uint64_t kPaceLeadSeconds = 10;
+constexpr uint64_t kPaceMinLeadBytes = 8u << 20;
+constexpr uint64_t kPaceStepBytes = 256u << 10; // the limit is moved in steps at least this large
 
 template <typename T> struct Releaser {
     void operator()(T* p) const {
@@ -291,6 +295,9 @@ bool MediaSession::seek(int ms) {
     std::lock_guard lock(mutex_);
     if (state_.load() == APLAYER_STATE_IDLE)
         return false;
+    if (http_)
+        http_->paceTo(UINT64_MAX); // the demuxer must be free to flush and go anywhere
+    pacedTo_ = 0;
     const int duration = durationMs_.load();
     seekTarget_ = std::max(0, duration > 0 ? std::min(ms, duration) : ms);
     seekPending_ = true;
@@ -618,6 +625,26 @@ void MediaSession::finish() {
     window_.showLogo();
 }
 
+// Lets the network demuxer read a bounded way past the shown position: the
+// byte offset of the position (by the average bitrate) plus some seconds.
+void MediaSession::paceNetwork() {
+    const int duration = durationMs_.load();
+    if (!http_ || duration <= 0 || seekPending_ || seekingNow_ || !clockStarted_)
+        return;
+    const int64_t length = http_->length();
+    if (length <= 0)
+        return;
+    const uint64_t bytesPerSecond = static_cast<uint64_t>(length) * 1000 / static_cast<uint64_t>(duration);
+    const uint64_t lead = std::max<uint64_t>(kPaceMinLeadBytes, bytesPerSecond * kPaceLeadSeconds);
+    const uint64_t shown = static_cast<uint64_t>(length) * static_cast<uint64_t>(std::max(clockNow(), 0)) /
+                           static_cast<uint64_t>(duration);
+    const uint64_t limit = shown + lead;
+    if (limit >= pacedTo_ + kPaceStepBytes || limit + kPaceStepBytes <= pacedTo_ || pacedTo_ == 0) {
+        pacedTo_ = limit;
+        http_->paceTo(limit);
+    }
+}
+
 void MediaSession::presenterMain() {
     std::unique_lock lock(mutex_);
     // Converting and drawing happen with the lock released.
@@ -629,6 +656,7 @@ void MediaSession::presenterMain() {
     for (;;) {
         if (stopping_)
             return;
+        paceNetwork();
         if (repaint_) {
             repaint_ = false;
             if (lastFrame_ && (paused_ || frames_.empty())) {

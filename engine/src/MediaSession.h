@@ -61,7 +61,8 @@ class MediaSession {
     bool openReader(const std::string& url, IMFSourceReader** reader);
     void readLoop(IMFSourceReader* reader);
     void present(const Frame& frame);
-    void finish(); // end of media or failure: idle with the logo
+    void finish();      // end of media or failure: idle with the logo
+    void paceNetwork(); // caller holds mutex_
     PictureSettings pictureSettings() const;
     int clockNow() const;    // caller holds mutex_
     void clockSet(int ms);   // caller holds mutex_
@@ -95,6 +96,7 @@ class MediaSession {
     std::deque<Frame> frames_;
     std::shared_ptr<Frame> lastFrame_;
     std::shared_ptr<HttpSource> http_;
+    uint64_t pacedTo_ = 0;
 
     // Playback clock: the system clock, or the sound card's when sound plays.
     bool clockStarted_ = false;

@@ -159,6 +159,20 @@ TEST_F(StreamingTest, DroppedConnectionIsResumedWhereItStopped) {
     EXPECT_NE(std::find(starts.begin(), starts.end(), kDropAt), starts.end());
 }
 
+// The platform's demuxer reads on as fast as it is given bytes, paused or not;
+// the engine holds it a bounded way ahead of the picture.
+TEST_F(StreamingTest, ReadingStaysABoundedWayAheadOfPlayback) {
+    MediaServer server(streamMedia(L"movie-1gb.mp4"), kFast);
+    open(server.url());
+    ASSERT_TRUE(playsPast(0));
+    api.pause(handle);
+    pumpMessages(3000);
+    EXPECT_LT(server.sent(), kIndexAllowance + 64 * MB) << "while paused";
+    api.play(handle);
+    ASSERT_TRUE(playsPast(3000));
+    EXPECT_LT(server.sent(), kIndexAllowance + 64 * MB) << "after playing 3 s";
+}
+
 TEST_F(StreamingTest, CloseAndOpenAgainInTheSameProcess) {
     MediaServer server(streamMedia(L"movie-30mb.mp4"), kFast);
     for (int round = 0; round < 3; ++round) {
