@@ -29,15 +29,6 @@ bool encoderFor(const std::string& format, CLSID& encoder) {
     return false;
 }
 
-bool BitmapObject::fromHbitmap(HBITMAP bitmap, HPALETTE palette) {
-    reset();
-    Gdiplus::GpBitmap* created = nullptr;
-    if (!noteDrawStatus(GdipCreateBitmapFromHBITMAP(bitmap, palette, &created)))
-        return false;
-    bitmap_ = created;
-    return true;
-}
-
 bool BitmapObject::fromPixels(int width, int height, int stride, void* scan0) {
     reset();
     Gdiplus::GpBitmap* created = nullptr;
@@ -53,13 +44,6 @@ bool BitmapObject::saveToStream(IStream* stream, const std::string& format) cons
     if (!encoderFor(format, encoder))
         return false;
     return noteDrawStatus(GdipSaveImageToStream(bitmap_, stream, &encoder, nullptr));
-}
-
-bool BitmapObject::saveToFile(const std::wstring& path, const std::string& format) const {
-    CLSID encoder{};
-    if (!encoderFor(format, encoder))
-        return false;
-    return noteDrawStatus(GdipSaveImageToFile(bitmap_, path.c_str(), &encoder, nullptr));
 }
 
 void BitmapObject::reset() {

@@ -23,7 +23,6 @@ class BitmapObject {
     BitmapObject& operator=(const BitmapObject&) = delete;
 
     Gdiplus::GpBitmap* native() const { return bitmap_; }
-    bool fromHbitmap(HBITMAP bitmap, HPALETTE palette); // replaces the bitmap held
     // A bitmap over premultiplied BGRA pixels the caller keeps alive (no
     // copy); `stride` is negative for bottom-up rows, `scan0` the top row.
     bool fromPixels(int width, int height, int stride, void* scan0);
@@ -31,7 +30,6 @@ class BitmapObject {
     // Saves with the encoder of `format` (an image-format GUID as text; PNG
     // when empty). False when no encoder has that format.
     bool saveToStream(IStream* stream, const std::string& format) const;
-    bool saveToFile(const std::wstring& path, const std::string& format) const;
 
   private:
     void reset();

@@ -6,11 +6,6 @@ namespace corvina {
 
 using namespace Gdiplus::DllExports;
 
-void GraphicsObject::attach(Gdiplus::GpGraphics* graphics) {
-    reset();
-    graphics_ = graphics;
-}
-
 bool GraphicsObject::createFromDc(HDC dc) {
     reset();
     Gdiplus::GpGraphics* created = nullptr;

@@ -20,8 +20,6 @@ class GraphicsObject {
     GraphicsObject& operator=(const GraphicsObject&) = delete;
 
     Gdiplus::GpGraphics* native() const { return graphics_; }
-    // Takes ownership of `graphics`, deleting the one held first.
-    void attach(Gdiplus::GpGraphics* graphics);
     // Opens a graphics on `dc`, replacing the one held.
     bool createFromDc(HDC dc);
 

@@ -6,7 +6,6 @@
 #include <wininet.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -120,7 +119,6 @@ struct Answer {
     int64_t total = -1;       // the resource's length, when the answer says
     uint64_t from = 0;        // where the body starts
     uint64_t to = UINT64_MAX; // where it ends (exclusive), when known
-    std::string contentType;
 };
 
 } // namespace
@@ -154,8 +152,6 @@ struct HttpSource::State {
     SlimCondition changed;
     HINTERNET internet = nullptr; // closed once, by abort()
     int64_t length = -1;
-    int status = 0;
-    std::string contentType;
     bool headDone = false; // the first answer has come (or the first request failed)
     bool headOk = false;
     bool aborted = false;
@@ -164,8 +160,6 @@ struct HttpSource::State {
     uint64_t paceLimit = UINT64_MAX;
     double lineBytesPerMs = 0; // the latest measure of any run: where a new run starts
     uint64_t lastRead = 0;
-    uint64_t received = 0;
-    int requests = 0;
     BlockCache cache;
     std::vector<std::shared_ptr<Fetcher>> fetchers; // the live ones, at most kMaxFetchers
 
@@ -320,7 +314,6 @@ struct HttpSource::State {
         answer.status = 200;
         if (HttpQueryInfoA(opened, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index))
             answer.status = static_cast<int>(value);
-        answer.contentType = queryText(opened, HTTP_QUERY_CONTENT_TYPE);
         const std::string range = queryText(opened, HTTP_QUERY_CONTENT_RANGE);
         const size_t slash = range.rfind('/');
         const std::string lengthText = queryText(opened, HTTP_QUERY_CONTENT_LENGTH);
@@ -414,18 +407,9 @@ struct HttpSource::State {
                 std::unique_lock lock(mutex);
                 if (aborted || f.retired)
                     break;
-                ++requests;
-                fprintf(stderr,
-                        "TRACE %.0f request %llu-%llu status %d fetcher %p goal %llu cursor %llu origin %llu "
-                        "held %llu nf %zu\n",
-                        nowMs(), (unsigned long long)from, (unsigned long long)to, answer.status, (void*)&f,
-                        (unsigned long long)f.goal, (unsigned long long)f.cursor,
-                        (unsigned long long)f.origin, (unsigned long long)cache.heldBytes(), fetchers.size());
                 if (answer.status < 200 || answer.status >= 300) {
                     if (!headDone || (answer.status >= 400 && answer.status < 500)) {
                         // A refusal is final (403 without the cookie, 404...).
-                        if (!headDone)
-                            status = answer.status;
                         f.failed = true;
                         firstAnswer(false);
                         changed.notify_all();
@@ -435,8 +419,6 @@ struct HttpSource::State {
                     continue;
                 }
                 if (!headDone) {
-                    status = answer.status;
-                    contentType = answer.contentType;
                     if (answer.total >= 0)
                         length = answer.total;
                     firstAnswer(true);
@@ -445,7 +427,7 @@ struct HttpSource::State {
                 }
                 served = answer.from;
                 servedEnd = std::min(answer.to, end());
-                if (served > f.next) { // a range the server moved: start the run there
+                if (served > f.next) { // an answer from past where this run is: give the run up
                     f.failed = true;
                     changed.notify_all();
                     continue;
@@ -479,7 +461,6 @@ struct HttpSource::State {
                 }
                 continue;
             }
-            received += got;
             f.failures = 0;
             f.bytesPerMs = f.bytesPerMs * 0.7 + 0.3 * static_cast<double>(got) / std::max(took, 0.05);
             lineBytesPerMs = f.bytesPerMs;
@@ -697,26 +678,6 @@ uint64_t HttpSource::available() const {
 bool HttpSource::waiting() const {
     std::lock_guard lock(state_->mutex);
     return state_->waiting;
-}
-
-int HttpSource::status() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->status;
-}
-
-std::string HttpSource::contentType() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->contentType;
-}
-
-uint64_t HttpSource::bytesReceived() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->received;
-}
-
-int HttpSource::requestsMade() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->requests;
 }
 
 } // namespace engine

@@ -65,12 +65,6 @@ class HttpSource {
     int64_t length() const;     // -1 when the server does not say
     uint64_t available() const; // end of the bytes held without a gap from the reader's position
     bool waiting() const;
-    int status() const;
-    std::string contentType() const;
-
-    // Counters for measuring.
-    uint64_t bytesReceived() const;
-    int requestsMade() const;
 
     struct State;
 

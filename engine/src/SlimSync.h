@@ -18,7 +18,6 @@ class SlimMutex {
     SlimMutex(const SlimMutex&) = delete;
     SlimMutex& operator=(const SlimMutex&) = delete;
     void lock() { AcquireSRWLockExclusive(&lock_); }
-    bool try_lock() { return TryAcquireSRWLockExclusive(&lock_) != 0; }
     void unlock() { ReleaseSRWLockExclusive(&lock_); }
     SRWLOCK* native() { return &lock_; }
 
@@ -33,7 +32,6 @@ class SlimCondition {
     SlimCondition& operator=(const SlimCondition&) = delete;
 
     void notify_all() { WakeAllConditionVariable(&condition_); }
-    void notify_one() { WakeConditionVariable(&condition_); }
 
     void wait(std::unique_lock<SlimMutex>& lock) {
         SleepConditionVariableSRW(&condition_, lock.mutex()->native(), INFINITE, 0);

@@ -5,7 +5,7 @@
 //   and a slow one (4 MB/s per connection, 30 ms before each answer), and from the local file for comparison;
 //   the peak memory of the process.
 // Usage: stream-bench [local|fast|slow] [file-name-part]
-#include "LoopbackHttpServer.h"
+#include "MediaServer.h"
 #include "Player.h"
 #include "TestSupport.h"
 
@@ -40,19 +40,19 @@ double peakMemoryMb() {
     return static_cast<double>(counters.PeakPagefileUsage) / (1 << 20);
 }
 
-Figures measure(HWND parent, LoopbackHttpServer& server, const std::string& url) {
+Figures measure(HWND parent, MediaServer& server, const std::string& url) {
     Figures f;
     engine::Player player;
     if (!player.create(parent, 0, 0, 640, 360, {}))
         return f;
-    const uint64_t sentBefore = server.bodyBytesSent();
+    const uint64_t sentBefore = server.sent();
     double t = nowMs();
     player.open(url);
-    player.setConfig(1105, "FTN5K=bench");
+    player.setConfig(1105, MediaServer::kCookie);
     const bool opened = waitFor([&] { return player.framesPresented() > 0 || player.state() == 0; }, 30000);
     if (opened && player.framesPresented() > 0) {
         f.openMs = nowMs() - t;
-        f.openMb = static_cast<double>(server.bodyBytesSent() - sentBefore) / (1 << 20);
+        f.openMb = static_cast<double>(server.sent() - sentBefore) / (1 << 20);
         const int middle = player.duration() / 2;
         const uint64_t shown = player.framesPresented();
         t = nowMs();
@@ -66,7 +66,7 @@ Figures measure(HWND parent, LoopbackHttpServer& server, const std::string& url)
             f.seekMs = nowMs() - t;
             f.landedMs = player.position() - middle;
             pumpMessages(5000);
-            f.playedMb = static_cast<double>(server.bodyBytesSent() - sentBefore) / (1 << 20);
+            f.playedMb = static_cast<double>(server.sent() - sentBefore) / (1 << 20);
         }
     }
     player.close();
@@ -96,21 +96,9 @@ int main(int argc, char** argv) {
             const std::string shortName(narrow.substr(narrow.rfind('\\') + 1));
             if (onlyFile && shortName.find(onlyFile) == std::string::npos)
                 continue;
-            LoopbackHttpServer server([&](const HttpRequestSeen& request) {
-                if (request.header("Cookie") != "FTN5K=bench") {
-                    HttpResponse denied;
-                    denied.status = 403;
-                    return denied;
-                }
-                HttpResponse r = LoopbackHttpServer::diskFileResponse(
-                    request, path, shortName.ends_with(".mkv") ? "video/x-matroska" : "video/mp4");
-                r.bytesPerSecond = line.bytesPerSecond;
-                r.stallBeforeHeadersMs = line.latencyMs;
-                return r;
-            });
+            MediaServer server(path, {line.bytesPerSecond, line.latencyMs});
             const bool local = std::strcmp(line.name, "local") == 0;
-            const Figures f =
-                measure(parent.hwnd(), server, local ? narrow : server.base() + "/" + shortName);
+            const Figures f = measure(parent.hwnd(), server, local ? narrow : server.url());
             std::printf("%-5s %-22s %10.0f %10.1f %10.0f %+6dms %12.1f\n", line.name, shortName.c_str(),
                         f.openMs, f.openMb, f.seekMs, f.landedMs, f.playedMb);
             std::fflush(stdout);

@@ -2,7 +2,7 @@
 // (plain loopback) and a slow one (4 MB/s per connection, 30 ms before each
 // answer), far seeks, a dropped connection, and what the server had to send.
 #include "EngineFixture.h"
-#include "LoopbackHttpServer.h"
+#include "MediaServer.h"
 
 #include <gtest/gtest.h>
 
@@ -29,63 +29,17 @@ uint64_t fileSize(const std::wstring& path) {
 
 struct Line {
     const char* name;
-    int bytesPerSecond;
-    int latencyMs;
+    LineShape shape;
     uint64_t openAllowance; // bytes the open may fetch beyond the index
 };
-const Line kFast{"fast", 0, 0, 64 * MB};
-const Line kSlow{"slow", 4 << 20, 30, 8 * MB};
-
-// Serves one movie from disk; every request needs the stream's cookie. A
-// hook may change an answer (to drop the connection, say).
-class MediaServer {
-  public:
-    using Hook = std::function<void(const HttpRequestSeen&, HttpResponse&)>;
-    MediaServer(std::wstring path, const Line& line, Hook hook = {})
-        : path_(std::move(path)), line_(line), hook_(std::move(hook)),
-          server_([this](const HttpRequestSeen& request) { return answer(request); }) {}
-
-    std::string url() const { return server_.base() + "/movie"; }
-    uint64_t sent() const { return server_.bodyBytesSent(); }
-    // Where each request's range starts, in order.
-    std::vector<uint64_t> rangeStarts() const {
-        std::vector<uint64_t> starts;
-        for (const auto& r : server_.requests()) {
-            const std::string range = r.header("Range");
-            starts.push_back(range.size() > 6 ? std::strtoull(range.c_str() + 6, nullptr, 10) : 0);
-        }
-        return starts;
-    }
-
-  private:
-    HttpResponse answer(const HttpRequestSeen& request) {
-        if (request.header("Cookie") != "FTN5K=stream") {
-            HttpResponse denied;
-            denied.status = 403;
-            denied.reason = "Forbidden";
-            return denied;
-        }
-        const bool mkv = path_.ends_with(L".mkv");
-        HttpResponse r =
-            LoopbackHttpServer::diskFileResponse(request, path_, mkv ? "video/x-matroska" : "video/mp4");
-        r.bytesPerSecond = line_.bytesPerSecond;
-        r.stallBeforeHeadersMs = line_.latencyMs;
-        if (hook_)
-            hook_(request, r);
-        return r;
-    }
-
-    std::wstring path_;
-    Line line_;
-    Hook hook_;
-    LoopbackHttpServer server_;
-};
+const Line kFast{"fast", {0, 0}, 64 * MB};
+const Line kSlow{"slow", {4 << 20, 30}, 8 * MB};
 
 class StreamingTest : public EngineFixture {
   protected:
     void open(const std::string& url) {
         api.open(handle, url.c_str());
-        api.setConfig(handle, 1105, "FTN5K=stream");
+        api.setConfig(handle, 1105, MediaServer::kCookie);
     }
     // Playing, and the clock has moved past `ms`.
     bool playsPast(int ms, int timeoutMs = 20000) {
@@ -109,7 +63,7 @@ TEST_F(StreamingTest, OpensAndSeeksFarWithoutFetchingTheWholeMovie) {
         ASSERT_GT(size, 0u);
         const std::string what =
             std::string(path.begin() + path.rfind(L'\\') + 1, path.end()) + " " + c.line.name;
-        MediaServer server(path, c.line);
+        MediaServer server(path, c.line.shape);
         open(server.url());
         ASSERT_TRUE(playsPast(0)) << what << " state " << state();
         EXPECT_LE(server.sent(), kIndexAllowance + c.line.openAllowance) << what;
@@ -142,13 +96,14 @@ TEST_F(StreamingTest, OpensAndSeeksFarWithoutFetchingTheWholeMovie) {
 TEST_F(StreamingTest, DroppedConnectionIsResumedWhereItStopped) {
     constexpr uint64_t kDropAt = 1536 * 1024; // about 2.5 s into the movie
     std::atomic<bool> dropped{false};
-    MediaServer server(streamMedia(L"movie-30mb.mp4"), kSlow, [&](const HttpRequestSeen&, HttpResponse& r) {
-        // The first answer that runs over the mark breaks off there.
-        if (r.filePath.empty() || r.fileOffset >= kDropAt || r.fileOffset + r.fileLength <= kDropAt)
-            return;
-        if (!dropped.exchange(true))
-            r.dropAfterBytes = static_cast<int64_t>(kDropAt - r.fileOffset);
-    });
+    MediaServer server(
+        streamMedia(L"movie-30mb.mp4"), kSlow.shape, [&](const HttpRequestSeen&, HttpResponse& r) {
+            // The first answer that runs over the mark breaks off there.
+            if (r.filePath.empty() || r.fileOffset >= kDropAt || r.fileOffset + r.fileLength <= kDropAt)
+                return;
+            if (!dropped.exchange(true))
+                r.dropAfterBytes = static_cast<int64_t>(kDropAt - r.fileOffset);
+        });
     open(server.url());
     ASSERT_TRUE(playsPast(0));
     ASSERT_TRUE(waitFor([&] { return dropped.load(); }));
@@ -162,7 +117,7 @@ TEST_F(StreamingTest, DroppedConnectionIsResumedWhereItStopped) {
 // The platform's demuxer reads on as fast as it is given bytes, paused or not;
 // the engine holds it a bounded way ahead of the picture.
 TEST_F(StreamingTest, ReadingStaysABoundedWayAheadOfPlayback) {
-    MediaServer server(streamMedia(L"movie-1gb.mp4"), kFast);
+    MediaServer server(streamMedia(L"movie-1gb.mp4"), kFast.shape);
     open(server.url());
     ASSERT_TRUE(playsPast(0));
     api.pause(handle);
@@ -174,7 +129,7 @@ TEST_F(StreamingTest, ReadingStaysABoundedWayAheadOfPlayback) {
 }
 
 TEST_F(StreamingTest, CloseAndOpenAgainInTheSameProcess) {
-    MediaServer server(streamMedia(L"movie-30mb.mp4"), kFast);
+    MediaServer server(streamMedia(L"movie-30mb.mp4"), kFast.shape);
     for (int round = 0; round < 3; ++round) {
         open(server.url());
         ASSERT_TRUE(playsPast(300)) << "round " << round;
