@@ -7,8 +7,8 @@
 namespace corvina {
 
 void AppOnlineHost::setStatus(const std::string& text) {
-    if (statusLine_)
-        SendMessageW(statusLine_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(gbkToWide(text).c_str()));
+    if (mainWindow_)
+        SendMessageW(mainWindow_, kStatusTextMessage, 0, reinterpret_cast<LPARAM>(&text));
 }
 
 void AppOnlineHost::showError(const std::string& text) {

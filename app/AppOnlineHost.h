@@ -12,13 +12,14 @@ namespace corvina {
 class OpenDialog;
 class PlayerEngine;
 
+// Sent to the main window with a `const std::string*` (GBK): the status line
+// shows it. Synchronous, so worker threads can send it.
+inline constexpr UINT kStatusTextMessage = WM_APP + 20;
+
 class AppOnlineHost : public OnlineHost {
   public:
     AppOnlineHost(OpenDialog& dialog, PlayerEngine& engine) : dialog_(dialog), engine_(engine) {}
-    void attach(HWND mainWindow, HWND statusLine) {
-        mainWindow_ = mainWindow;
-        statusLine_ = statusLine;
-    }
+    void attach(HWND mainWindow) { mainWindow_ = mainWindow; }
 
     void setStatus(const std::string& text) override;
     void showError(const std::string& text) override;
@@ -41,7 +42,6 @@ class AppOnlineHost : public OnlineHost {
     OpenDialog& dialog_;
     PlayerEngine& engine_;
     HWND mainWindow_ = nullptr;
-    HWND statusLine_ = nullptr;
 };
 
 } // namespace corvina

@@ -2,6 +2,8 @@
 
 #include "LaunchArguments.h"
 #include "ProcessObjects.h"
+#include "Resources.h"
+#include "UiEngine.h"
 #include "TextConvert.h"
 #include "WaitPumping.h"
 
@@ -45,12 +47,9 @@ bool MainWindow::load() {
 void MainWindow::createdStep() {
     ProcessObjects& app = processObjects();
     app.registerProtocol();
-    app.windowIconInTitle = false;
-    // The frame of this window is its own painting (below); the status line
-    // sits on the title bar and lets the mouse through.
-    app.statusLine = CreateWindowExW(WS_EX_TRANSPARENT, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 150,
-                                     7, 400, 16, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
-    app.onlineHost.attach(hwnd(), app.statusLine);
+    uiEngine().windowIconInTitle = false;
+    attachHost();
+    app.onlineHost.attach(hwnd());
 
     // A window that fails to come up leaves the others working; nothing is reported.
     (void)app.videoWindow.load(hwnd());
@@ -72,6 +71,53 @@ void MainWindow::createdStep() {
     ShowWindow(app.videoWindow.hwnd(), SW_SHOWNOACTIVATE);
     ShowWindow(app.controlBarWindow.hwnd(), SW_SHOWNOACTIVATE);
     ShowWindow(app.openDialog.hwnd(), SW_SHOWNOACTIVATE);
+}
+
+void MainWindow::attachHost() {
+    ProcessObjects& app = processObjects();
+    WindowHost& host = app.mainHost;
+    HostOptions o;
+    o.backgroundColour = RGB(0, 0, 0);
+    o.transparency = 255;
+    o.borderStyle = 1;
+    o.title = "Corvina";
+    o.backgroundMode = 2;
+    o.systemButtonMask = 7;
+    o.buttonSkin = 0;
+    o.resizable = true;
+    o.frameImage = loadResourceBytes(kFrameResource);
+    o.frameMargins = Margins{9, 50, 9, 9};
+    Endpoint* endpoint = host.attach(hwnd(), o);
+    if (!endpoint)
+        return; // a plain, undrawn window still works
+    host.setMessageHook([this](HWND, UINT message, WPARAM, LPARAM lParam) -> LRESULT {
+        // Until the system buttons are controls of their own, the close
+        // button's place takes its press (no drag starts there) and its
+        // release is the close.
+        if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
+            const RECT box = closeBoxRect();
+            const POINT p{pointerX(lParam), pointerY(lParam)};
+            if (PtInRect(&box, p)) {
+                if (message == WM_LBUTTONUP)
+                    processObjects().mainHost.systemButtonAction(1);
+                return 1;
+            }
+        }
+        return 0; // keys and everything else go on
+    });
+    host.setSizeLimits(kMinWidth, kMinHeight);
+    host.setFrameInset(4);
+    host.setSystemButtonOrigin(4, 4);
+    host.systemButtonCallbackProperty([](Endpoint*, int kind) -> int {
+        if (kind == 1)
+            terminateProcessNow();
+        return 0;
+    });
+    host.layoutCallbackProperty([this](Endpoint*) { layoutFollowers(); });
+    // The status line: a label on the title bar that lets the mouse through.
+    if (app.statusLine.create(endpoint, 150, 7, 400, 16))
+        app.statusLine.setMouseTransparent(true);
+    host.redraw(true);
 }
 
 void MainWindow::layoutFollowers() const {
@@ -99,68 +145,24 @@ void MainWindow::followMove() const {
 RECT MainWindow::closeBoxRect() const {
     RECT client{};
     GetClientRect(hwnd(), &client);
-    return RECT{client.right - 4 - 22, 4, client.right - 4, 4 + 18};
-}
-
-void MainWindow::paint(HDC dc) const {
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    HBRUSH frame = CreateSolidBrush(RGB(30, 32, 38));
-    FillRect(dc, &client, frame);
-    DeleteObject(frame);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(220, 220, 220));
-    RECT title{10, 0, client.right - 40, kTitleHeight};
-    DrawTextW(dc, L"Corvina", -1, &title, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
-    RECT box = closeBoxRect();
-    DrawTextW(dc, L"\u00D7", -1, &box, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    // Kind 1 of the system-button row: 39 x 19, 4 from the right and the top.
+    return RECT{client.right - 4 - 39, 4, client.right - 4, 4 + 19};
 }
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        paint(dc);
-        EndPaint(hwnd(), &ps);
+    case kStatusTextMessage:
+        if (const auto* text = reinterpret_cast<const std::string*>(lParam))
+            processObjects().statusLine.text(*text);
         return 0;
-    }
-    case WM_NCHITTEST: {
-        // The free client area drags the window; the close box is a button.
-        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ScreenToClient(hwnd(), &p);
-        RECT box = closeBoxRect();
-        return PtInRect(&box, p) ? HTCLIENT : HTCAPTION;
-    }
-    case WM_LBUTTONUP: {
-        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        RECT box = closeBoxRect();
-        if (PtInRect(&box, p))
-            terminateProcessNow();
-        return 0;
-    }
-    case WM_CTLCOLORSTATIC: {
-        // The status line: light text on the frame's colour.
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, RGB(192, 192, 192));
-        SetBkColor(dc, RGB(30, 32, 38));
-        SetDCBrushColor(dc, RGB(30, 32, 38));
-        return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
-    }
-    case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize = POINT{kMinWidth, kMinHeight};
-        return 0;
-    }
     case WM_WINDOWPOSCHANGED: {
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
-        if (!(pos->flags & SWP_NOSIZE))
+        // A resize lays the followers out through the host's layout callback.
+        if (!(pos->flags & SWP_NOSIZE) && !processObjects().mainHost.hwnd())
             layoutFollowers();
         if (!(pos->flags & SWP_NOMOVE))
             followMove();
-        if (!(pos->flags & SWP_NOSIZE))
-            InvalidateRect(hwnd(), nullptr, TRUE);
-        return 0;
+        return PlainWindow::handleMessage(message, wParam, lParam);
     }
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) {

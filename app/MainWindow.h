@@ -24,6 +24,7 @@ class MainWindow : public PlainWindow {
     // Position-only follow, plus the open dialog's dock.
     void followMove() const;
 
+    // Where the close button sits on the title bar (client coordinates).
     RECT closeBoxRect() const;
 
   protected:
@@ -31,7 +32,7 @@ class MainWindow : public PlainWindow {
 
   private:
     void createdStep();
-    void paint(HDC dc) const;
+    void attachHost();
     bool activatedOnce_ = false;
 };
 

@@ -20,21 +20,6 @@ bool registerOnce(WNDPROC proc) {
 }
 } // namespace
 
-bool registerVexaClass() {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), "Vexa", &wc))
-        return true;
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA; // hosts subclass the windows they attach to
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszMenuName = "";
-    wc.lpszClassName = "Vexa";
-    return RegisterClassExA(&wc) != 0;
-}
-
 PlainWindow::~PlainWindow() {
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);

@@ -29,7 +29,4 @@ class PlainWindow {
     HWND hwnd_ = nullptr;
 };
 
-// Registers the UI engine's window class "Vexa" once.
-bool registerVexaClass();
-
 } // namespace corvina

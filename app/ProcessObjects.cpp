@@ -1,5 +1,7 @@
 #include "ProcessObjects.h"
 
+#include "UiEngine.h"
+
 #include "EngineImage.h"
 #include "ProtocolRegistration.h"
 #include "ServiceHosts.h"
@@ -66,9 +68,7 @@ int runProgram() {
 
     // 4-5: GDI+, the UI engine's window class and switches, the common controls.
     objects->gdiplus.startup();
-    registerVexaClass();
-    objects->animationSwitch = true;
-    objects->windowIconInTitle = true;
+    uiEngine().start();
     INITCOMMONCONTROLSEX controls{sizeof controls,
                                   ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -87,6 +87,9 @@ int runProgram() {
         }
         exitCode = 0;
     }
+    // The loop has ended, nothing draws text any more: the shared drawing
+    // objects go before the objects (and GDI+ with them).
+    uiEngine().stop();
     objects.reset();
     g_objects = nullptr;
     return exitCode;

@@ -10,7 +10,9 @@
 #include "OnlineController.h"
 #include "OpenDialog.h"
 #include "PlayerEngine.h"
+#include "TextLabel.h"
 #include "VideoWindow.h"
+#include "WindowHost.h"
 
 #include <memory>
 #include <string>
@@ -30,14 +32,18 @@ struct ProcessObjects {
     std::vector<std::string> launchArguments;
     int barHidden = 0;
     int fadeSerial = 0;
-    bool animationSwitch = false;
-    bool windowIconInTitle = false;
+    // The UI engine's two switches live with it (uiEngine()).
+
+    // The hosts outlive their windows; each is attached once, when its window is made.
+    WindowHost mainHost;
+    WindowHost controlBarHost;
+    WindowHost previewHost;
 
     MainWindow mainWindow;
     VideoWindow videoWindow;
     ControlBarWindow controlBarWindow;
     OpenDialog openDialog;
-    HWND statusLine = nullptr; // on MainWindow's title bar
+    TextLabel statusLine; // on MainWindow's title bar
 
     AppOnlineHost onlineHost{openDialog, engine};
     std::shared_ptr<OnlineController> online;

@@ -7,6 +7,7 @@
 namespace corvina {
 
 inline constexpr wchar_t kLogoResource[] = L"LOGO";                // 227 x 70 PNG with alpha
+inline constexpr wchar_t kFrameResource[] = L"FRAME";              // the main window's nine-grid frame
 inline constexpr wchar_t kEngineImageResource[] = L"ENGINE_IMAGE"; // the compressed engine library
 
 // The bytes of an RCDATA resource of the executable; empty when missing.

@@ -49,18 +49,29 @@ LRESULT VideoWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool ControlBarWindow::load(HWND owner) {
-    return createWindow(0, L"", WS_POPUP, 0, 0, kWidth, kHeight, owner);
+    if (!createWindow(0, L"", WS_POPUP, 0, 0, kWidth, kHeight, owner))
+        return false;
+    // Layered and all but transparent (alpha 1: still under the mouse); the
+    // bar's controls draw on it and it fades through the host's opacity.
+    WindowHost& host = processObjects().controlBarHost;
+    HostOptions o;
+    o.backgroundColour = RGB(0, 0, 0);
+    o.transparency = 254;
+    o.borderStyle = 0;
+    o.title = "";
+    o.drawNow = true;
+    o.backgroundMode = 0;
+    o.systemButtonMask = 0;
+    o.resizable = false;
+    if (host.attach(hwnd(), o)) {
+        host.setMessageHook([](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; }); // the key filter's place
+        host.layoutCallbackProperty([](Endpoint*) {});
+        host.dragByClientProperty(false);
+    }
+    return true;
 }
 
 LRESULT ControlBarWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ERASEBKGND) {
-        RECT r{};
-        GetClientRect(hwnd(), &r);
-        HBRUSH brush = CreateSolidBrush(RGB(40, 42, 50));
-        FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
-        DeleteObject(brush);
-        return 1;
-    }
     return PlainWindow::handleMessage(message, wParam, lParam);
 }
 

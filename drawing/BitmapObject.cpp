@@ -2,6 +2,9 @@
 
 #include "DrawStatus.h"
 
+#include "TextConvert.h"
+
+#include <cmath>
 #include <vector>
 
 namespace corvina {
@@ -46,10 +49,109 @@ bool BitmapObject::saveToStream(IStream* stream, const std::string& format) cons
     return noteDrawStatus(GdipSaveImageToStream(bitmap_, stream, &encoder, nullptr));
 }
 
+bool BitmapObject::fromBytes(const std::vector<uint8_t>& bytes) {
+    reset();
+    if (bytes.empty())
+        return noteDrawStatus(Gdiplus::InvalidParameter);
+    if (!source_.create(bytes))
+        return noteDrawStatus(Gdiplus::OutOfMemory);
+    Gdiplus::GpBitmap* created = nullptr;
+    if (!noteDrawStatus(GdipCreateBitmapFromStream(source_.stream(), &created))) {
+        source_.release();
+        return false;
+    }
+    bitmap_ = created;
+    return true;
+}
+
+bool BitmapObject::fromIcon(HICON icon) {
+    reset();
+    if (!icon)
+        return noteDrawStatus(Gdiplus::InvalidParameter);
+    Gdiplus::GpBitmap* created = nullptr;
+    if (!noteDrawStatus(GdipCreateBitmapFromHICON(icon, &created)))
+        return false;
+    bitmap_ = created;
+    return true;
+}
+
+int BitmapObject::width() const {
+    UINT value = 0;
+    noteDrawStatus(GdipGetImageWidth(bitmap_, &value));
+    return static_cast<int>(value);
+}
+
+int BitmapObject::height() const {
+    UINT value = 0;
+    noteDrawStatus(GdipGetImageHeight(bitmap_, &value));
+    return static_cast<int>(value);
+}
+
+uint32_t BitmapObject::pixel(int x, int y) const {
+    Gdiplus::ARGB value = 0;
+    if (!bitmap_ || !noteDrawStatus(GdipBitmapGetPixel(bitmap_, x, y, &value)))
+        return 0;
+    // Straight ARGB from GDI+, premultiplied here like every surface.
+    const uint32_t a = value >> 24;
+    auto mul = [a](uint32_t c) { return (c * a + 127) / 255; };
+    return a << 24 | mul(value >> 16 & 0xFF) << 16 | mul(value >> 8 & 0xFF) << 8 | mul(value & 0xFF);
+}
+
+TurnedSize turnedBounds(int width, int height, float degrees) {
+    const double r = degrees * 3.14159265358979323846 / 180.0;
+    const double c = std::fabs(std::cos(r)), s = std::fabs(std::sin(r));
+    // Rounded, so that 90 degrees of a 40 x 20 image is 20 x 40 and not 19.
+    return {static_cast<int>(std::lround(width * c + height * s)), static_cast<int>(std::lround(width * s + height * c))};
+}
+
+bool BitmapObject::rotate(float degrees, bool fit, const Gdiplus::ARGB* background, int interpolation) {
+    if (!bitmap_)
+        return noteDrawStatus(Gdiplus::InvalidParameter);
+    const int w = width(), h = height();
+    const TurnedSize size = fit ? turnedBounds(w, h, degrees) : TurnedSize{w, h};
+    Gdiplus::REAL dpiX = 96, dpiY = 96;
+    GdipGetImageHorizontalResolution(bitmap_, &dpiX);
+    GdipGetImageVerticalResolution(bitmap_, &dpiY);
+    Gdiplus::GpBitmap* turned = nullptr;
+    if (!noteDrawStatus(GdipCreateBitmapFromScan0(size.width, size.height, 0, PixelFormat32bppARGB, nullptr, &turned)))
+        return false;
+    GdipBitmapSetResolution(turned, dpiX, dpiY);
+    Gdiplus::GpGraphics* g = nullptr;
+    bool ok = noteDrawStatus(GdipGetImageGraphicsContext(turned, &g));
+    if (ok) {
+        if (background)
+            GdipGraphicsClear(g, *background);
+        if (interpolation >= 0)
+            GdipSetInterpolationMode(g, static_cast<Gdiplus::InterpolationMode>(interpolation));
+        // About the centre of the new bitmap, then the image centred on it.
+        GdipTranslateWorldTransform(g, size.width / 2.0f, size.height / 2.0f, Gdiplus::MatrixOrderPrepend);
+        GdipRotateWorldTransform(g, degrees, Gdiplus::MatrixOrderPrepend);
+        GdipTranslateWorldTransform(g, -w / 2.0f, -h / 2.0f, Gdiplus::MatrixOrderPrepend);
+        ok = noteDrawStatus(GdipDrawImageRectI(g, bitmap_, 0, 0, w, h));
+        GdipDeleteGraphics(g);
+    }
+    if (!ok) {
+        GdipDisposeImage(turned);
+        return false;
+    }
+    reset();
+    bitmap_ = turned;
+    return true;
+}
+
+bool BitmapObject::saveToFile(const std::string& fileName, const std::string& format) const {
+    CLSID encoder{};
+    if (!encoderFor(format, encoder))
+        return false;
+    const std::wstring name = gbkToWide(fileName);
+    return noteDrawStatus(GdipSaveImageToFile(bitmap_, name.c_str(), &encoder, nullptr));
+}
+
 void BitmapObject::reset() {
     if (bitmap_)
         noteDrawStatus(GdipDisposeImage(bitmap_));
     bitmap_ = nullptr;
+    source_.release(); // after the image that reads it
 }
 
 } // namespace corvina

@@ -7,7 +7,11 @@
 
 #include <gdiplus.h>
 
+#include "MemoryStream.h"
+
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace corvina {
 
@@ -26,15 +30,40 @@ class BitmapObject {
     // A bitmap over premultiplied BGRA pixels the caller keeps alive (no
     // copy); `stride` is negative for bottom-up rows, `scan0` the top row.
     bool fromPixels(int width, int height, int stride, void* scan0);
+    // Decodes an image file held in memory. The stream it is read from lives
+    // as long as the image (GDI+ may read it again at any time). Empty or bad
+    // bytes leave the object empty.
+    bool fromBytes(const std::vector<uint8_t>& bytes);
+    // A copy of an icon's picture; false for no icon.
+    bool fromIcon(HICON icon);
+    bool empty() const { return bitmap_ == nullptr; }
+    void clear() { reset(); }
+    int width() const;
+    int height() const;
+    // Turns the image by `degrees` about its centre onto a new 32-bit ARGB
+    // bitmap of the same size, or with `fit` of the turned image's bounding
+    // size; the new bitmap is filled with `background` first when given.
+    bool rotate(float degrees, bool fit, const Gdiplus::ARGB* background = nullptr, int interpolation = -1);
+    // Premultiplied BGRA of a pixel (0 outside or when empty).
+    uint32_t pixel(int x, int y) const;
 
     // Saves with the encoder of `format` (an image-format GUID as text; PNG
     // when empty). False when no encoder has that format.
     bool saveToStream(IStream* stream, const std::string& format) const;
+    bool saveToFile(const std::string& fileName, const std::string& format) const;
 
   private:
     void reset();
     Gdiplus::GpBitmap* bitmap_ = nullptr;
+    MemoryStream source_;
 };
+
+// The bounding size of a width x height rectangle turned by `degrees`.
+struct TurnedSize {
+    int width;
+    int height;
+};
+TurnedSize turnedBounds(int width, int height, float degrees);
 
 // The CLSID of the encoder for `format` (GUID text, PNG when empty).
 bool encoderFor(const std::string& format, CLSID& encoder);

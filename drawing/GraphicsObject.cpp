@@ -1,18 +1,133 @@
 #include "GraphicsObject.h"
 
+#include "BitmapObject.h"
+#include "DrawObjects.h"
 #include "DrawStatus.h"
+#include "MemoryStream.h"
+#include "TextConvert.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace corvina {
 
 using namespace Gdiplus::DllExports;
 
+namespace {
+constexpr int kGenericError = 1; // GDI+ GenericError, kept for GDI failures too
+} // namespace
+
 bool GraphicsObject::createFromDc(HDC dc) {
-    reset();
+    releaseSurface();
     Gdiplus::GpGraphics* created = nullptr;
     if (!noteDrawStatus(GdipCreateFromHDC(dc, &created)))
         return false;
     graphics_ = created;
     return true;
+}
+
+bool GraphicsObject::createFromWindow(HWND window) {
+    releaseSurface();
+    Gdiplus::GpGraphics* created = nullptr;
+    if (!noteDrawStatus(GdipCreateFromHWND(window, &created)))
+        return false;
+    graphics_ = created;
+    return true;
+}
+
+bool GraphicsObject::createSurface(int width, int height) {
+    releaseSurface();
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    const int w = std::max(width_, 1), h = std::max(height_, 1);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h; // top-down: row y at bits + y * w
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* data = nullptr;
+    surfaceDc_ = CreateCompatibleDC(nullptr);
+    dib_ = surfaceDc_ ? CreateDIBSection(surfaceDc_, &info, DIB_RGB_COLORS, &data, nullptr, 0) : nullptr;
+    if (!dib_) {
+        lastDrawStatus = kGenericError;
+        releaseSurface();
+        return false;
+    }
+    bits_ = static_cast<uint32_t*>(data);
+    previousBitmap_ = SelectObject(surfaceDc_, dib_);
+    SetBkMode(surfaceDc_, TRANSPARENT);
+    // GDI+ draws through a bitmap over the section's own pixels: a graphics
+    // opened on the DC would treat them as opaque RGB and lose the alpha.
+    Gdiplus::GpBitmap* image = nullptr;
+    Gdiplus::GpGraphics* created = nullptr;
+    if (!noteDrawStatus(GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppPARGB,
+                                                  reinterpret_cast<BYTE*>(bits_), &image))) {
+        releaseSurface();
+        return false;
+    }
+    surfaceImage_ = image;
+    if (!noteDrawStatus(GdipGetImageGraphicsContext(image, &created))) {
+        releaseSurface();
+        return false;
+    }
+    graphics_ = created;
+    return true;
+}
+
+void GraphicsObject::releaseSurface() {
+    reset();
+    if (surfaceImage_)
+        GdipDisposeImage(surfaceImage_);
+    surfaceImage_ = nullptr;
+    if (previousBitmap_)
+        SelectObject(surfaceDc_, previousBitmap_);
+    previousBitmap_ = nullptr;
+    if (dib_)
+        DeleteObject(dib_);
+    dib_ = nullptr;
+    if (surfaceDc_)
+        DeleteDC(surfaceDc_);
+    surfaceDc_ = nullptr;
+    bits_ = nullptr;
+    width_ = height_ = 0;
+}
+
+void GraphicsObject::sync() const {
+    if (graphics_)
+        GdipFlush(graphics_, Gdiplus::FlushIntentionSync);
+    GdiFlush();
+}
+
+uint32_t GraphicsObject::pixel(int x, int y) const {
+    if (!bits_ || x < 0 || y < 0 || x >= width_ || y >= height_)
+        return 0;
+    sync();
+    return bits_[static_cast<size_t>(y) * width_ + x];
+}
+
+bool GraphicsObject::blendTo(HDC target, int x, int y, int alpha) const {
+    if (!surfaceDc_ || width_ <= 0 || height_ <= 0)
+        return false;
+    sync();
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(alpha, 0, 255)), AC_SRC_ALPHA};
+    const bool ok = AlphaBlend(target, x, y, width_, height_, surfaceDc_, 0, 0, width_, height_, blend) != FALSE;
+    if (!ok)
+        lastDrawStatus = kGenericError;
+    return ok;
+}
+
+std::vector<uint8_t> GraphicsObject::snapshot(const std::string& format) const {
+    if (!bits_)
+        return {};
+    sync();
+    const int w = std::max(width_, 1), h = std::max(height_, 1);
+    BitmapObject image;
+    MemoryStream stream;
+    if (!image.fromPixels(w, h, w * 4, bits_) || !stream.create({}) || !image.saveToStream(stream.stream(), format))
+        return {};
+    return stream.toBytes();
 }
 
 bool GraphicsObject::reset() {
@@ -24,16 +139,65 @@ bool GraphicsObject::reset() {
 }
 
 bool GraphicsObject::clear(Gdiplus::ARGB color) {
+    GdiFlush();
     return noteDrawStatus(GdipGraphicsClear(graphics_, color));
 }
 
 bool GraphicsObject::fillRectangle(const SolidBrush& brush, int x, int y, int width, int height) {
+    GdiFlush();
     return noteDrawStatus(GdipFillRectangleI(graphics_, brush.native(), x, y, width, height));
 }
 
-bool GraphicsObject::flush() {
-    return noteDrawStatus(GdipFlush(graphics_, Gdiplus::FlushIntentionFlush));
+bool GraphicsObject::drawRectangle(const PenObject& pen, int x, int y, int width, int height) {
+    GdiFlush();
+    return noteDrawStatus(GdipDrawRectangleI(graphics_, pen.native(), x, y, width, height));
 }
+
+bool GraphicsObject::drawLine(const PenObject& pen, int x1, int y1, int x2, int y2) {
+    GdiFlush();
+    return noteDrawStatus(GdipDrawLineI(graphics_, pen.native(), x1, y1, x2, y2));
+}
+
+bool GraphicsObject::drawString(const std::string& text, const FontObject& font, float x, float y, float width,
+                                float height, const StringFormatObject& format, const SolidBrush& brush) {
+    GdiFlush();
+    const std::wstring wide = gbkToWide(text);
+    const Gdiplus::RectF layout(x, y, width, height);
+    return noteDrawStatus(GdipDrawString(graphics_, wide.c_str(), static_cast<INT>(wide.size()), font.native(),
+                                         &layout, format.native(), brush.native()));
+}
+
+bool GraphicsObject::drawImageRect(const BitmapObject& image, int x, int y, int width, int height) {
+    GdiFlush();
+    return noteDrawStatus(GdipDrawImageRectI(graphics_, image.native(), x, y, width, height));
+}
+
+bool GraphicsObject::drawImageRectRect(const BitmapObject& image, int x, int y, int width, int height, int sx, int sy,
+                                       int sw, int sh) {
+    GdiFlush();
+    return noteDrawStatus(GdipDrawImageRectRectI(graphics_, image.native(), x, y, width, height, sx, sy, sw, sh,
+                                                 Gdiplus::UnitPixel, nullptr, nullptr, nullptr));
+}
+
+bool GraphicsObject::setClipRect(int x, int y, int width, int height, Gdiplus::CombineMode mode) {
+    return noteDrawStatus(GdipSetClipRectI(graphics_, x, y, width, height, mode));
+}
+
+bool GraphicsObject::resetClip() { return noteDrawStatus(GdipResetClip(graphics_)); }
+
+bool GraphicsObject::setInterpolationMode(int mode) {
+    return noteDrawStatus(GdipSetInterpolationMode(graphics_, static_cast<Gdiplus::InterpolationMode>(mode)));
+}
+
+bool GraphicsObject::setTextRenderingHint(int hint) {
+    return noteDrawStatus(GdipSetTextRenderingHint(graphics_, static_cast<Gdiplus::TextRenderingHint>(hint)));
+}
+
+bool GraphicsObject::setPixelOffsetMode(int mode) {
+    return noteDrawStatus(GdipSetPixelOffsetMode(graphics_, static_cast<Gdiplus::PixelOffsetMode>(mode)));
+}
+
+bool GraphicsObject::flush() { return noteDrawStatus(GdipFlush(graphics_, Gdiplus::FlushIntentionFlush)); }
 
 bool SolidBrush::create(Gdiplus::ARGB color) {
     reset();
@@ -43,6 +207,8 @@ bool SolidBrush::create(Gdiplus::ARGB color) {
     brush_ = created;
     return true;
 }
+
+bool SolidBrush::setColor(Gdiplus::ARGB color) { return noteDrawStatus(GdipSetSolidFillColor(brush_, color)); }
 
 void SolidBrush::reset() {
     if (brush_)

@@ -1,5 +1,6 @@
-// A GDI+ graphics context, owned. The base of every surface that draws (the
-// layered canvas among them).
+// A GDI+ graphics context, owned, optionally over an off-screen surface of
+// its own. The base of every surface that draws (the layered canvas, the
+// layers of the hosts and the surfaces of the controls).
 #pragma once
 
 #include <windows.h>
@@ -8,23 +9,73 @@
 
 #include <gdiplus.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 namespace corvina {
 
+class BitmapObject;
+class FontObject;
+class PenObject;
 class SolidBrush;
+class StringFormatObject;
 
 class GraphicsObject {
   public:
     GraphicsObject() = default;
-    virtual ~GraphicsObject() { reset(); }
+    virtual ~GraphicsObject() { releaseSurface(); }
     GraphicsObject(const GraphicsObject&) = delete;
     GraphicsObject& operator=(const GraphicsObject&) = delete;
 
     Gdiplus::GpGraphics* native() const { return graphics_; }
-    // Opens a graphics on `dc`, replacing the one held.
+    // Opens a graphics on `dc`, replacing the one held (and any surface).
     bool createFromDc(HDC dc);
+    // Opens a graphics on a window, replacing the one held (and any surface).
+    bool createFromWindow(HWND window);
+
+    // The off-screen surface: a memory DC with a 32-bit top-down DIB section
+    // selected, cleared to transparent black, and the graphics drawing into
+    // the same pixels (premultiplied BGRA, see DrawStatus.h). GDI blits and
+    // AlphaBlend use `surfaceDc()`, GDI+ draws through this object. A size
+    // below 1 keeps a 1x1 section that nothing shows.
+    bool createSurface(int width, int height);
+    void releaseSurface();
+    bool resizeSurface(int width, int height) { return createSurface(width, height); }
+    bool hasSurface() const { return surfaceDc_ != nullptr; }
+    HDC surfaceDc() const { return surfaceDc_; }
+    HBITMAP surfaceBitmap() const { return dib_; }
+    int surfaceWidth() const { return width_; }
+    int surfaceHeight() const { return height_; }
+    // Premultiplied BGRA, top row first, width * 4 bytes a row.
+    uint32_t* pixels() const { return bits_; }
+    // Finishes what GDI+ and GDI have queued, so either side may read.
+    void sync() const;
+    // A pixel as premultiplied BGRA (0 outside the surface).
+    uint32_t pixel(int x, int y) const;
+    // Blends the whole surface onto `target` at (x, y): source-over,
+    // per-pixel alpha, `alpha` as the constant alpha.
+    bool blendTo(HDC target, int x, int y, int alpha = 255) const;
+    // The surface as an image file (PNG when `format` is empty); empty when
+    // there is no surface or no encoder has that format.
+    std::vector<uint8_t> snapshot(const std::string& format) const;
 
     bool clear(Gdiplus::ARGB color);
     bool fillRectangle(const SolidBrush& brush, int x, int y, int width, int height);
+    bool drawRectangle(const PenObject& pen, int x, int y, int width, int height);
+    bool drawLine(const PenObject& pen, int x1, int y1, int x2, int y2);
+    // `text` is GBK; the layout rectangle is in world units.
+    bool drawString(const std::string& text, const FontObject& font, float x, float y, float width, float height,
+                    const StringFormatObject& format, const SolidBrush& brush);
+    bool drawImageRect(const BitmapObject& image, int x, int y, int width, int height);
+    // Part (sx, sy, sw, sh) of `image`, in pixels, into (x, y, width, height).
+    bool drawImageRectRect(const BitmapObject& image, int x, int y, int width, int height, int sx, int sy, int sw,
+                           int sh);
+    bool setClipRect(int x, int y, int width, int height, Gdiplus::CombineMode mode = Gdiplus::CombineModeReplace);
+    bool resetClip();
+    bool setInterpolationMode(int mode);
+    bool setTextRenderingHint(int hint);
+    bool setPixelOffsetMode(int mode);
     bool flush();
 
   protected:
@@ -33,6 +84,13 @@ class GraphicsObject {
 
   private:
     Gdiplus::GpGraphics* graphics_ = nullptr;
+    Gdiplus::GpBitmap* surfaceImage_ = nullptr; // GDI+'s view of the DIB section's pixels
+    HDC surfaceDc_ = nullptr;
+    HBITMAP dib_ = nullptr;
+    HGDIOBJ previousBitmap_ = nullptr;
+    uint32_t* bits_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
 };
 
 // A solid brush, owned.
@@ -46,6 +104,7 @@ class SolidBrush {
 
     Gdiplus::GpSolidFill* native() const { return brush_; }
     bool create(Gdiplus::ARGB color); // replaces the brush held
+    bool setColor(Gdiplus::ARGB color);
 
   private:
     void reset();

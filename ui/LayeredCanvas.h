@@ -1,7 +1,6 @@
-// The output surface of a layered window host: a 32-bit DIB section of the
-// window's size in a memory DC, with a GDI+ graphics opened on that DC (so
-// every drawing operation of GraphicsObject works on it), bound to one
-// top-level window that it makes layered and presents with
+// The output surface of a layered window host: an off-screen surface of the
+// window's size (GraphicsObject's own, so every drawing operation works on
+// it), bound to one top-level window that it makes layered and presents with
 // UpdateLayeredWindow: per-pixel alpha plus one constant alpha.
 #pragma once
 
@@ -27,37 +26,30 @@ class LayeredCanvas : public GraphicsObject {
     bool resize(int width, int height);
     // Shows the surface at the window's current place.
     bool presentAtWindow();
+    // Shows only an area of the surface (the window stays where it is);
+    // falls back to a whole present where partial updates are refused.
+    bool presentArea(int x, int y, int width, int height);
     bool updateLayered(HWND window, int x, int y, int width, int height, HDC source, int alpha);
     // Makes the area transparent black.
     bool clearRect(int x, int y, int width, int height);
     // The constant alpha of every present; only while bound.
     bool setAlpha(int alpha);
-    // The surface as an image file (PNG when `format` is empty); empty when
-    // there is no surface.
-    std::vector<uint8_t> snapshot(const std::string& format) const;
 
-    HBITMAP bitmap() const { return bitmap_; }
+    HBITMAP bitmap() const { return surfaceBitmap(); }
     int alpha() const { return alpha_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    HDC memoryDc() const { return memoryDc_; }
+    int width() const { return surfaceWidth(); }
+    int height() const { return surfaceHeight(); }
+    HDC memoryDc() const { return surfaceDc(); }
     HWND window() const { return window_; }
-    // The surface's pixels: premultiplied BGRA, bottom-up rows of width * 4 bytes.
-    const uint32_t* pixels() const { return bits_; }
 
   private:
-    bool makeSurface(int width, int height);
-    void dropSurface();
-
-    HDC memoryDc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previousBitmap_ = nullptr;
-    uint32_t* bits_ = nullptr;
-    int width_ = 0;
-    int height_ = 0;
     LONG_PTR savedExStyle_ = 0;
     HWND window_ = nullptr;
     int alpha_ = 0;
 };
+
+// Sets an area of the surface behind `dc` to transparent black: an all-zero
+// layer blended with constant alpha 255 and no per-pixel alpha.
+bool clearArea(HDC dc, int x, int y, int width, int height);
 
 } // namespace corvina

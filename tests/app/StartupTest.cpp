@@ -138,6 +138,21 @@ TEST(Startup, EmptyFolderGetsTheEngineAndTheFourWindowsInPlace) {
     });
     EXPECT_TRUE(logoSeen);
 
+    // MainWindow is a layered window showing its frame: the outline 4 pixels
+    // in (room for the shadow), the title band and the title on it.
+    EXPECT_TRUE(GetWindowLongPtrW(w.main, GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_TRUE(waitFor([&] { return screenPixel(m.left + 4, m.top + 200) == 0x464950u; }))
+        << std::hex << screenPixel(m.left + 4, m.top + 200);
+    EXPECT_TRUE(waitFor([&] { return screenPixel(m.right - 5, m.top + 200) == 0x464950u; }));
+    const COLORREF band = screenPixel(m.left + 300, m.top + 12);
+    EXPECT_GT(band & 0xFF, 0x20u) << std::hex << band;
+    EXPECT_LT(band & 0xFF, 0x40u) << std::hex << band;
+    int titlePixels = 0;
+    for (uint32_t p : grabScreen(RECT{m.left + 6, m.top + 8, m.left + 70, m.top + 24}))
+        if ((p & 0xFF) > 0x50)
+            ++titlePixels;
+    EXPECT_GT(titlePixels, 20);
+
     // Moving MainWindow takes the followers along, the hidden dialog included.
     SendMessageW(w.dialog, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(w.dialog));

@@ -1,6 +1,7 @@
 // The online features through a real open dialog and a loopback server that
 // plays the web index and the resolution servers.
 #include "AppOnlineHost.h"
+#include "WindowSubclass.h"
 #include "LoopbackHttpServer.h"
 #include "OnlineController.h"
 #include "OpenDialog.h"
@@ -54,7 +55,8 @@ class OnlineTest : public ::testing::Test {
         return HttpResponse{200, "OK", {}, it->second};
     }};
     TestWindow main{0, 0, 858, 496};
-    HWND status = nullptr;
+    WindowSubclass mainProc;
+    std::string status;
     OpenDialog dialog;
     PlayerEngine engine;
     RecordingHost host{dialog, engine};
@@ -65,9 +67,15 @@ class OnlineTest : public ::testing::Test {
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&icc);
         ASSERT_TRUE(dialog.load(main.hwnd(), {}));
-        status = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 150, 7, 400, 16, main.hwnd(),
-                                 nullptr, nullptr, nullptr);
-        host.attach(main.hwnd(), status);
+        // The main window shows status texts sent to it, as the program's does.
+        mainProc.attach(main.hwnd(), [this](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            if (m == kStatusTextMessage) {
+                status = *reinterpret_cast<const std::string*>(l);
+                return 0;
+            }
+            return mainProc.callPrevious(h, m, w, l);
+        });
+        host.attach(main.hwnd());
         const std::string at = "127.0.0.1:" + std::to_string(server.port());
         online = std::make_shared<OnlineController>(host, ServiceEndpoints{at, at, at},
                                                     PlayHistory(folder.path()));
@@ -77,13 +85,7 @@ class OnlineTest : public ::testing::Test {
         answers[path] = body;
     }
     std::string statusText() {
-        wchar_t text[256] = {};
-        GetWindowTextW(status, text, 256);
-        int n = WideCharToMultiByte(936, 0, text, -1, nullptr, 0, nullptr, nullptr);
-        std::string s(static_cast<size_t>(n), '\0');
-        WideCharToMultiByte(936, 0, text, -1, s.data(), n, nullptr, nullptr);
-        s.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
-        return s;
+        return status; // written on this thread, read between pumps
     }
     std::vector<std::string> paths() {
         std::vector<std::string> out;

@@ -22,7 +22,7 @@ class LayeredCanvasTest : public ::testing::Test {
     static LONG_PTR exStyle(HWND window) { return GetWindowLongPtrW(window, GWL_EXSTYLE); }
     // A pixel of the surface as premultiplied BGRA, from the top-left.
     static uint32_t surfacePixel(const LayeredCanvas& canvas, int x, int y) {
-        return canvas.pixels()[static_cast<size_t>(canvas.height() - 1 - y) * canvas.width() + x];
+        return canvas.pixel(x, y);
     }
 };
 

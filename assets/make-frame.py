@@ -1,0 +1,59 @@
+#!/usr/bin/env python3
+"""Draws the main window's nine-grid frame as a PNG (run by the build).
+
+The grid's margins are 9, 50, 9, 9: the outer 4 pixels are a soft shadow (the
+hosts keep their frame 4 pixels in from the window edge), then a one-pixel
+outline, a 45-pixel title band shaded top to bottom, a dark rule under it and
+the body. Only the standard library is used."""
+import math
+import struct
+import sys
+import zlib
+
+WIDTH, HEIGHT = 40, 70
+INSET = 4          # room for the shadow
+TITLE_BOTTOM = 49  # the rule under the title band
+
+
+def mix(a, b, t):
+    return tuple(round(x + (y - x) * t) for x, y in zip(a, b))
+
+
+def pixel(x, y):
+    inner = INSET <= x < WIDTH - INSET and INSET <= y < HEIGHT - INSET
+    if not inner:
+        dx = max(INSET - x, x - (WIDTH - INSET - 1), 0)
+        dy = max(INSET - y, y - (HEIGHT - INSET - 1), 0)
+        d = math.hypot(dx, dy)
+        alpha = max(0, round(70 * (1 - d / (INSET + 0.5))))
+        return (0, 0, 0, alpha)
+    if x in (INSET, WIDTH - INSET - 1) or y in (INSET, HEIGHT - INSET - 1):
+        return (70, 73, 80, 255)
+    if y < TITLE_BOTTOM:
+        t = (y - INSET - 1) / (TITLE_BOTTOM - INSET - 2)
+        return mix((52, 55, 62), (31, 33, 38), t) + (255,)
+    if y == TITLE_BOTTOM:
+        return (18, 19, 22, 255)
+    if x < 9 or x >= WIDTH - 9 or y >= HEIGHT - 9:
+        return (31, 33, 38, 255)
+    return (12, 12, 14, 255)
+
+
+def png(width, height, rows):
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    raw = b"".join(b"\0" + bytes(v for p in row for v in p) for row in rows)
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+
+def main():
+    rows = [[pixel(x, y) for x in range(WIDTH)] for y in range(HEIGHT)]
+    with open(sys.argv[1], "wb") as out:
+        out.write(png(WIDTH, HEIGHT, rows))
+
+
+if __name__ == "__main__":
+    main()

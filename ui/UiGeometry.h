@@ -1,0 +1,91 @@
+// The arithmetic of the UI engine, free of windows: rectangles, hit tests,
+// pointer translation, the nine-grid, the frame's border, title and button
+// row, and the steps of a cross-fade.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace corvina {
+
+// x, y, width, height.
+struct Rect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const Rect&) const = default;
+};
+
+// Rectangles travel between hosts and controls as pointers to four ints.
+inline LPARAM rectParam(const Rect* r) { return reinterpret_cast<LPARAM>(r); }
+inline WPARAM rectWParam(const Rect* r) { return reinterpret_cast<WPARAM>(r); }
+inline Rect rectAt(LPARAM p) { return p ? *reinterpret_cast<const Rect*>(p) : Rect{}; }
+
+// A hit test inclusive on all four edges: x = left + width still hits.
+bool containsInclusive(const Rect& r, int x, int y);
+// The overlap of two rectangles (as IntersectRect sees them), none when empty.
+std::optional<Rect> intersect(const Rect& a, const Rect& b);
+// An area clipped to a width x height surface: a negative x or y shortens
+// the size and becomes 0, the size is cut at the far edges, never below 0.
+Rect clipToSize(Rect area, int width, int height);
+Rect offsetRect(Rect r, int dx, int dy);
+
+// Pointers in mouse messages: signed 16-bit x in the low word, y in the high.
+int pointerX(LPARAM lParam);
+int pointerY(LPARAM lParam);
+LPARAM packPointer(int x, int y);
+// The pointer made relative to (originX, originY), wrapped to 16 bits.
+LPARAM relativePointer(LPARAM lParam, int originX, int originY);
+
+// Nine-grid: the source and target of each of the nine parts, row by row
+// (top-left, top, top-right, left, centre, right, bottom-left, ...). Every
+// size is clamped at 0, so a target smaller than the margins draws nothing
+// negative.
+struct Margins {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+struct GridPart {
+    Rect source;
+    Rect target;
+};
+std::array<GridPart, 9> nineGrid(int imageWidth, int imageHeight, const Margins& m, const Rect& target);
+
+// The frame's border for a style: what to draw with which pen.
+struct BorderStroke {
+    enum Kind { Rectangle, Line } kind;
+    bool lightPen;
+    int a, b, c, d; // rectangle x, y, width, height or line x1, y1, x2, y2
+    bool operator==(const BorderStroke&) const = default;
+};
+std::vector<BorderStroke> borderStrokes(int style, int width, int height);
+
+// Where the title icon and the title go.
+struct TitleLayout {
+    std::optional<Rect> icon; // 16 x 16 when there is an icon
+    Rect text;                // layout rectangle of the title
+};
+TitleLayout titleLayout(int frameInset, bool hasIcon, int width);
+
+// The system-button row: for kinds 1..7 in the mask, right to left from
+// (width - fromRight, fromTop); skin 1 is one pixel lower and further left.
+// The result has an entry per kind, empty for kinds not in the mask.
+std::array<std::optional<Rect>, 7> systemButtonRow(int width, int fromRight, int fromTop, int skin, int mask,
+                                                   const std::array<SIZE, 7>& sizes);
+
+// The constant alphas of step k of an N-frame cross-fade: the old picture
+// fades out from 255, the new one in from 127.
+struct FadeStep {
+    int oldAlpha;
+    int newAlpha;
+    bool operator==(const FadeStep&) const = default;
+};
+FadeStep crossFadeStep(int k, int frames);
+
+} // namespace corvina

@@ -1,0 +1,658 @@
+#include "WindowHost.h"
+
+#include "DrawStatus.h"
+#include "UiEngine.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvina {
+namespace {
+
+constexpr int kDefaultMaximum = 99999;
+
+Gdiplus::ARGB argbOf(COLORREF colour, int alpha) {
+    return static_cast<Gdiplus::ARGB>(std::clamp(alpha, 0, 255)) << 24 | GetRValue(colour) << 16 |
+           GetGValue(colour) << 8 | GetBValue(colour);
+}
+
+COLORREF colourRefOf(Gdiplus::ARGB argb) { return RGB(argb >> 16 & 0xFF, argb >> 8 & 0xFF, argb & 0xFF); }
+
+UINT buttonUpFor(UINT down) {
+    switch (down) {
+    case WM_RBUTTONDOWN:
+        return WM_RBUTTONUP;
+    case WM_MBUTTONDOWN:
+        return WM_MBUTTONUP;
+    case WM_XBUTTONDOWN:
+        return WM_XBUTTONUP;
+    default:
+        return WM_LBUTTONUP;
+    }
+}
+
+} // namespace
+
+int frameZone(int x, int y, int width, int height, int inset) {
+    const int px = x - inset, py = y - inset;
+    const int w = width - 2 * inset, h = height - 2 * inset;
+    if (px < 0 || py < 0 || px > w || py > h)
+        return 0;
+    if (px <= 3 && py <= 3)
+        return 1;
+    if (px >= 3 && px <= w - 3 && py <= 3)
+        return 2;
+    if (px >= w - 3 && py <= 3)
+        return 3;
+    if (px >= w - 3 && py > 3 && py < h - 3)
+        return 4;
+    if (px >= w - 3 && py >= h - 3)
+        return 5;
+    if (px >= 3 && px <= w - 3 && py >= h - 3)
+        return 6;
+    if (px <= 3 && py >= h - 3)
+        return 7;
+    if (px <= 3 && py > 3 && py < h - 3)
+        return 8;
+    return 0;
+}
+
+WPARAM zoneSizeCommand(int zone) {
+    static const WPARAM commands[9] = {0, 0xF004, 0xF003, 0xF005, 0xF002, 0xF008, 0xF006, 0xF007, 0xF001};
+    return zone >= 1 && zone <= 8 ? commands[zone] : 0;
+}
+
+const wchar_t* zoneCursor(int zone) {
+    switch (zone) {
+    case 1:
+    case 5:
+        return MAKEINTRESOURCEW(32642); // IDC_SIZENWSE
+    case 2:
+    case 6:
+        return MAKEINTRESOURCEW(32645); // IDC_SIZENS
+    case 3:
+    case 7:
+        return MAKEINTRESOURCEW(32643); // IDC_SIZENESW
+    case 4:
+    case 8:
+        return MAKEINTRESOURCEW(32644); // IDC_SIZEWE
+    default:
+        return MAKEINTRESOURCEW(32512); // IDC_ARROW
+    }
+}
+
+WindowHost::WindowHost()
+    : endpoint_([this](UINT message, WPARAM wParam, LPARAM lParam) {
+          return handleMessage(hwnd_, message, wParam, lParam);
+      }) {}
+
+WindowHost::~WindowHost() {
+    if (hwnd_ && !destroyed_)
+        onDestroy();
+}
+
+bool WindowHost::iconic() const { return hwnd_ && IsIconic(hwnd_); }
+
+Layers WindowHost::layers() const {
+    return {compositeLayer_.surfaceDc(), backgroundLayer_.surfaceDc(), compositeLayer_.surfaceWidth(),
+            compositeLayer_.surfaceHeight()};
+}
+
+HDC WindowHost::outputDc() const { return layered_ ? canvas_.memoryDc() : windowDc_; }
+
+Endpoint* WindowHost::attach(HWND window, const HostOptions& o) {
+    if (!window || !IsWindow(window))
+        return nullptr;
+    if (hwnd_ && !destroyed_) {
+        // Attaching again replaces the earlier attachment; the children stay.
+        canvas_.release();
+        windowGraphics_.releaseSurface();
+        if (windowDc_)
+            ReleaseDC(hwnd_, windowDc_);
+        windowDc_ = nullptr;
+        subclass_.detach();
+    }
+    const bool direct = o.directMode.value_or(false);
+    if (direct) {
+        windowGraphics_.createFromWindow(window);
+        windowDc_ = GetDC(window);
+    } else if (!canvas_.bind(window)) {
+        return nullptr;
+    }
+    layered_ = !direct;
+    buttonSkin_ = o.buttonSkin.value_or(0);
+    interpolationMode_ = 2;
+    hwnd_ = window;
+    destroyed_ = false;
+    if (!subclass_.attach(window, [this](HWND h, UINT m, WPARAM w, LPARAM l) { return handleMessage(h, m, w, l); })) {
+        canvas_.release();
+        hwnd_ = nullptr;
+        return nullptr;
+    }
+    transparency_ = o.transparency.value_or(0);
+    backgroundColour_ = argbOf(o.backgroundColour.value_or(GetSysColor(COLOR_BTNFACE)), 255 - transparency_);
+    borderStyle_ = o.borderStyle.value_or(1);
+    title_ = o.title.value_or(std::string());
+    backgroundMode_ = o.backgroundMode.value_or(0);
+    resizable_ = o.resizable.value_or(false);
+    if (o.titleIcon)
+        titleIcon_.fromBytes(*o.titleIcon);
+    else if (uiEngine().windowIconInTitle)
+        titleIcon_.fromIcon(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0)));
+    if (o.contentImage && !o.contentImage->empty())
+        contentImage_.fromBytes(*o.contentImage);
+    systemButtonMask_ = o.systemButtonMask.value_or(0);
+    contentFit_ = o.contentFit.value_or(0);
+    if (o.frameImage) {
+        frameImage_.fromBytes(*o.frameImage);
+        frameSurface_.releaseSurface();
+    }
+    if (o.frameMargins)
+        frameMargins_ = *o.frameMargins;
+    if (o.attachCallback)
+        o.attachCallback(&endpoint_);
+    if (o.drawNow.value_or(false))
+        redraw(false);
+    return &endpoint_;
+}
+
+Endpoint* WindowHost::createWindow(float x, float y, float width, float height, const HostOptions& options,
+                                   const std::string& className, EndpointCallback createCallback) {
+    const std::string cls = className.empty() ? std::string("Vexa") : className;
+    HWND window = CreateWindowExA(0, cls.c_str(), options.title.value_or(std::string()).c_str(),
+                                  WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, static_cast<int>(x),
+                                  static_cast<int>(y), static_cast<int>(width), static_cast<int>(height), nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!window)
+        return nullptr;
+    ownWindow_ = window;
+    createCallback_ = std::move(createCallback);
+    LONG_PTR style = WS_POPUP | (GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE);
+    if (options.resizable.value_or(false)) {
+        style |= WS_THICKFRAME;
+        SetWindowLongPtrA(window, GWL_EXSTYLE, GetWindowLongPtrA(window, GWL_EXSTYLE) | WS_EX_WINDOWEDGE);
+    }
+    SetWindowLongPtrA(window, GWL_STYLE, style);
+    HostOptions withDraw = options;
+    withDraw.drawNow = true;
+    Endpoint* endpoint = attach(window, withDraw);
+    // WM_CREATE came before the host could see it: the callback runs now.
+    if (endpoint && createCallback_)
+        createCallback_(endpoint);
+    return endpoint;
+}
+
+LRESULT WindowHost::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (messageHook_ && message < UI_FIRST_ENGINE_MESSAGE) {
+        MessageHook hook = messageHook_;
+        if (hook(hwnd, message, wParam, lParam) != 0)
+            return 0;
+    }
+    if (isMouseMessage(message)) {
+        if (captureChild_) {
+            const LPARAM point = relativePointer(lParam, captureRect_.x, captureRect_.y);
+            if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
+                message == WM_XBUTTONDOWN)
+                captureButtonDown_ = message;
+            if (message >= WM_MOUSEMOVE && message != WM_MOUSEWHEEL)
+                captureLastPoint_ = point;
+            send(captureChild_, message, 0, point);
+            return 0;
+        }
+        if (!dispatchMouse(hwnd, message, wParam, lParam) && !destroyed_) {
+            if (resizable_) {
+                if (message == WM_MOUSEMOVE)
+                    frameMouse(lParam, false);
+                else if (message == WM_LBUTTONDOWN)
+                    frameMouse(lParam, true);
+            } else if (message == WM_LBUTTONDOWN && dragByClient_) {
+                if (maximised_)
+                    systemButtonAction(2);
+                handleMessage(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+            } else if (message == WM_MOUSEMOVE) {
+                SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
+            }
+        }
+        return 0;
+    }
+    if (isEngineMessage(message))
+        return handleEngineMessage(message, wParam, lParam);
+    switch (message) {
+    case WM_SIZE:
+        // A minimised window keeps its picture; it is redrawn when it comes back.
+        if (wParam == SIZE_MINIMIZED || iconic())
+            return 0;
+        if (layered_)
+            canvas_.resize(std::max(subclass_.getWidth(), 0), std::max(subclass_.getHeight(), 0));
+        width_ = std::max(subclass_.getWidth(), 0);
+        height_ = std::max(subclass_.getHeight(), 0);
+        redraw(true);
+        return 0;
+    case WM_DESTROY: {
+        // The window's own procedure still hears of its end; then the host lets go.
+        const LRESULT result = subclass_.callPrevious(hwnd, message, wParam, lParam);
+        onDestroy();
+        return result;
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        children_.routeKey(message, wParam, lParam);
+        return 0;
+    case WM_MOUSELEAVE:
+        children_.mouseLeft();
+        return 0;
+    case WM_CAPTURECHANGED:
+        // A modal box or a switch of window took the mouse in mid-drag.
+        if (captureChild_ && reinterpret_cast<HWND>(lParam) != hwnd_)
+            releaseCapturedChild(true);
+        break;
+    case WM_CREATE:
+        if (createCallback_)
+            createCallback_(&endpoint_);
+        break;
+    case WM_PAINT:
+        if (!layered_) {
+            const RECT update = subclass_.beginPaint();
+            paintDirect(update);
+            subclass_.endPaint();
+        } else {
+            ValidateRect(hwnd, nullptr); // the layer shows itself; nothing to paint
+        }
+        return 0;
+    default:
+        break;
+    }
+    return subclass_.callPrevious(hwnd, message, wParam, lParam);
+}
+
+void WindowHost::releaseCapturedChild(bool sendButtonUp) {
+    Endpoint* child = captureChild_;
+    captureChild_ = nullptr;
+    if (sendButtonUp && child)
+        send(child, buttonUpFor(captureButtonDown_), 0, captureLastPoint_);
+    captureButtonDown_ = 0;
+}
+
+LRESULT WindowHost::handleEngineMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case UI_IDENTIFY:
+        return reinterpret_cast<LRESULT>(&endpoint_);
+    case UI_ADD_CHILD:
+        if (wParam)
+            children_.add(endpointOf(wParam), rectAt(lParam));
+        return 0;
+    case UI_REMOVE_CHILD:
+        return removeChild(endpointOf(wParam), lParam == 1);
+    case UI_CHILD_CHANGED:
+        childChanged(endpointOf(wParam), rectAt(lParam));
+        return 0;
+    case UI_PRESENT_RECT:
+        presentArea(rectAt(lParam));
+        return 0;
+    case UI_MOVE_CHILD:
+        return moveChild(endpointOf(wParam), rectAt(lParam));
+    case UI_CAPTURE:
+        captureRect_ = rectAt(static_cast<LPARAM>(wParam));
+        captureChild_ = endpointOfL(lParam);
+        captureButtonDown_ = 0;
+        captureLastPoint_ = 0;
+        subclass_.setCapture();
+        return 0;
+    case UI_RELEASE:
+        if (captureChild_ && captureChild_ == endpointOfL(lParam)) {
+            captureChild_ = nullptr; // first: releasing sends WM_CAPTURECHANGED
+            subclass_.releaseCapture();
+        }
+        return 0;
+    case UI_GET_HWND:
+        return reinterpret_cast<LRESULT>(hwnd_);
+    case UI_GROUP_HAS_OTHER:
+        return children_.groupHasOther(endpointOf(wParam), lParam);
+    case UI_NOTIFY_GROUP:
+        return children_.notifyGroup(wParam, lParam);
+    default:
+        return 0;
+    }
+}
+
+LRESULT WindowHost::removeChild(Endpoint* child, bool quiet) {
+    if (children_.indexOf(child) < 0)
+        return 0;
+    if (quiet) {
+        if (children_.hotChild() == child) {
+            children_.forget(child);
+            send(child, UI_MOUSE_LEAVE);
+        }
+    } else {
+        send(child, UI_PARENT_GONE);
+    }
+    if (captureChild_ == child) {
+        captureChild_ = nullptr;
+        subclass_.releaseCapture();
+    }
+    const std::optional<Rect> rect = children_.remove(child);
+    // A control inside the removed one may hold the capture: once torn down
+    // it knows no window any more.
+    if (captureChild_ && send(captureChild_, UI_GET_HWND) == 0) {
+        captureChild_ = nullptr;
+        subclass_.releaseCapture();
+    }
+    if (!rect)
+        return 1;
+    restoreArea(layers(), children_, nullptr, *rect);
+    presentArea(*rect);
+    return 1;
+}
+
+void WindowHost::redraw(bool withLayout) {
+    if (!hwnd_ || destroyed_)
+        return;
+    width_ = std::max(subclass_.getWidth(), 0);
+    height_ = std::max(subclass_.getHeight(), 0);
+    if (layered_ && (canvas_.width() != width_ || canvas_.height() != height_))
+        canvas_.resize(width_, height_);
+    compositeLayer_.createSurface(width_, height_);
+    backgroundLayer_.createSurface(width_, height_);
+    backgroundLayer_.setTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+    painting_ = true;
+    drawBackground();
+    if (withLayout && layoutCallback_ && !iconic()) {
+        EndpointCallback layout = layoutCallback_;
+        layout(&endpoint_);
+    }
+    if (destroyed_)
+        return;
+    backgroundLayer_.sync();
+    const Layers l = layers();
+    copyArea(l.composite, l.background, {0, 0, width_, height_}, l.width, l.height);
+    corvina::composeChildren(l, children_);
+    copyArea(outputDc(), l.composite, {0, 0, width_, height_}, l.width, l.height);
+    painting_ = false;
+    present();
+}
+
+void WindowHost::drawBackground() {
+    GraphicsObject& g = backgroundLayer_;
+    UiTheme& theme = uiEngine().theme();
+    if (backgroundMode_ == 2) {
+        if (!frameImage_.empty()) {
+            // The grid is cut from a pixel copy of the image and stretched by
+            // whole pixels: GDI+ resampling would blend across the cuts.
+            if (!frameSurface_.hasSurface()) {
+                frameSurface_.createSurface(frameImage_.width(), frameImage_.height());
+                frameSurface_.drawImageRect(frameImage_, 0, 0, frameImage_.width(), frameImage_.height());
+                frameSurface_.sync();
+            }
+            g.sync();
+            HDC target = g.surfaceDc();
+            SetStretchBltMode(target, COLORONCOLOR);
+            for (const GridPart& part :
+                 nineGrid(frameImage_.width(), frameImage_.height(), frameMargins_, {0, 0, width_, height_}))
+                if (part.source.width > 0 && part.source.height > 0 && part.target.width > 0 &&
+                    part.target.height > 0)
+                    StretchBlt(target, part.target.x, part.target.y, part.target.width, part.target.height,
+                               frameSurface_.surfaceDc(), part.source.x, part.source.y, part.source.width,
+                               part.source.height, SRCCOPY);
+        }
+    } else {
+        g.clear(backgroundColour_);
+    }
+    if (!contentImage_.empty()) {
+        g.setInterpolationMode(interpolationMode_);
+        const Margins& m = contentMargins_;
+        const Rect area{m.left, m.top, std::max(width_ - m.left - m.right, 0), std::max(height_ - m.top - m.bottom, 0)};
+        g.setClipRect(area.x, area.y, area.width, area.height);
+        if (contentFit_ == 0)
+            g.drawImageRect(contentImage_, area.x, area.y, area.width, area.height);
+        else
+            g.drawImageRect(contentImage_, area.x, area.y, contentImage_.width(), contentImage_.height());
+        g.resetClip();
+    }
+    if (backgroundMode_ != 2)
+        for (const BorderStroke& s : borderStrokes(borderStyle_, width_, height_)) {
+            const PenObject& pen = s.lightPen ? theme.lightPen : theme.darkPen;
+            if (s.kind == BorderStroke::Rectangle)
+                g.drawRectangle(pen, s.a, s.b, s.c, s.d);
+            else
+                g.drawLine(pen, s.a, s.b, s.c, s.d);
+        }
+    const TitleLayout title = titleLayout(frameInset_, !titleIcon_.empty(), width_);
+    if (title.icon) {
+        g.setInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+        g.drawImageRect(titleIcon_, title.icon->x, title.icon->y, title.icon->width, title.icon->height);
+    }
+    g.setTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+    if (!title_.empty())
+        g.drawString(title_, theme.titleFont, static_cast<float>(title.text.x), static_cast<float>(title.text.y),
+                     static_cast<float>(title.text.width), static_cast<float>(title.text.height), theme.titleFormat,
+                     theme.titleBrush);
+}
+
+void WindowHost::composeChildren() {
+    corvina::composeChildren(layers(), children_);
+}
+
+LRESULT WindowHost::moveChild(Endpoint* child, const Rect& rect) {
+    const int index = children_.indexOf(child);
+    if (index < 0)
+        return 0;
+    const Rect old = children_.entries()[static_cast<size_t>(index)].rect;
+    restoreArea(layers(), children_, child, old);
+    presentArea(old);
+    children_.setRect(child, rect);
+    if (captureChild_ == child)
+        captureRect_ = rect;
+    return 1;
+}
+
+void WindowHost::childChanged(Endpoint* child, const Rect& dirty) {
+    if (painting_)
+        return;
+    composeChildChange(layers(), children_, child, dirty);
+}
+
+void WindowHost::recomposeArea(Endpoint* excluded, const Rect& area, int first, int last) {
+    corvina::recomposeArea(layers(), children_, excluded, area, first, last);
+}
+
+void WindowHost::presentArea(const Rect& area) {
+    if (painting_ || destroyed_ || !hwnd_)
+        return;
+    const Layers l = layers();
+    copyArea(outputDc(), l.composite, area, l.width, l.height);
+    // Only the area goes to the screen; a direct-mode copy is visible already.
+    if (!layered_ || iconic())
+        return;
+    ++presents_;
+    canvas_.presentArea(area.x, area.y, area.width, area.height);
+}
+
+bool WindowHost::dispatchMouse(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+    return children_.dispatchMouse(message, wParam, lParam, [this] { return !destroyed_; });
+}
+
+void WindowHost::paintDirect(const RECT& update) {
+    const Layers l = layers();
+    copyArea(windowDc_, l.composite, {update.left, update.top, update.right - update.left, update.bottom - update.top},
+             l.width, l.height);
+}
+
+void WindowHost::present() {
+    if (!layered_ || destroyed_ || iconic())
+        return;
+    ++presents_;
+    canvas_.presentAtWindow();
+}
+
+void WindowHost::frameMouse(LPARAM lParam, bool buttonDown) {
+    if (!resizable_ || maximised_ || !hwnd_)
+        return;
+    const int zone = frameZone(pointerX(lParam), pointerY(lParam), width_, height_, frameInset_);
+    if (zone == 0) {
+        SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
+        if (buttonDown)
+            handleMessage(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        return;
+    }
+    SetCursor(LoadCursorW(nullptr, zoneCursor(zone)));
+    if (buttonDown)
+        SendMessageW(hwnd_, WM_SYSCOMMAND, zoneSizeCommand(zone), 0);
+    else
+        resizeZone_ = zone;
+}
+
+LRESULT WindowHost::systemButtonAction(int kind) {
+    if (systemButtonCallback_) {
+        SystemButtonCallback callback = systemButtonCallback_;
+        if (const int result = callback(&endpoint_, kind); result != 0)
+            return result;
+    }
+    switch (kind) {
+    case 1:
+        return subclass_.callPrevious(hwnd_, WM_CLOSE, 0, 0);
+    case 2: {
+        if (maximised_) {
+            SetWindowPos(hwnd_, HWND_TOP, savedRect_.x, savedRect_.y, savedRect_.width, savedRect_.height, 0);
+        } else {
+            savedRect_ = {subclass_.getLeft(), subclass_.getTop(), subclass_.getWidth(), subclass_.getHeight()};
+            DEVMODEA mode{};
+            mode.dmSize = sizeof mode;
+            EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+            APPBARDATA bar{};
+            bar.cbSize = sizeof bar;
+            int taskbar = 0;
+            if (SHAppBarMessage(ABM_GETTASKBARPOS, &bar))
+                taskbar = std::max(0, static_cast<int>(mode.dmPelsHeight) - static_cast<int>(bar.rc.top));
+            SetWindowPos(hwnd_, HWND_TOP, -frameInset_, -frameInset_, GetSystemMetrics(SM_CXSCREEN) + 2 * frameInset_,
+                         GetSystemMetrics(SM_CYSCREEN) - taskbar + 2 * frameInset_, 0);
+        }
+        maximised_ = !maximised_;
+        return 0;
+    }
+    case 3:
+        return CloseWindow(hwnd_);
+    default:
+        return 0;
+    }
+}
+
+COLORREF WindowHost::backgroundColourProperty(std::optional<COLORREF> colour, int transparency) {
+    if (colour) {
+        transparency_ = transparency;
+        backgroundColour_ = argbOf(*colour, 255 - transparency);
+        if (backgroundMode_ != 1)
+            redraw(false);
+    }
+    return colourRefOf(backgroundColour_);
+}
+
+int WindowHost::backgroundModeProperty(std::optional<int> mode) {
+    if (mode) {
+        backgroundMode_ = *mode;
+        redraw(false);
+    }
+    return backgroundMode_;
+}
+
+void WindowHost::setOpacity(int alpha) {
+    if (!layered_)
+        return;
+    canvas_.setAlpha(alpha);
+    present();
+}
+
+void WindowHost::onDestroy() {
+    destroyed_ = true;
+    if (captureChild_) {
+        captureChild_ = nullptr;
+        subclass_.releaseCapture();
+    }
+    children_.parentGone();
+    canvas_.release();
+    compositeLayer_.releaseSurface();
+    backgroundLayer_.releaseSurface();
+    windowGraphics_.releaseSurface();
+    if (windowDc_)
+        ReleaseDC(hwnd_, windowDc_);
+    windowDc_ = nullptr;
+    subclass_.detach();
+    frameImage_.clear();
+    frameSurface_.releaseSurface();
+    titleIcon_.clear();
+}
+
+void WindowHost::close() {
+    if (hwnd_ && !destroyed_)
+        SendMessageW(hwnd_, WM_CLOSE, 0, 0); // the hook first, then the window's own procedure
+}
+
+void WindowHost::layoutCallbackProperty(std::optional<EndpointCallback> callback) {
+    if (callback) {
+        layoutCallback_ = std::move(*callback);
+        return;
+    }
+    if (layoutCallback_) {
+        EndpointCallback layout = layoutCallback_;
+        layout(&endpoint_);
+    }
+}
+
+void WindowHost::setSizeLimits(int minWidth, int minHeight, std::optional<int> maxWidth, std::optional<int> maxHeight) {
+    subclass_.setTrackLimits(minWidth, minHeight, maxWidth.value_or(kDefaultMaximum),
+                             maxHeight.value_or(kDefaultMaximum));
+}
+
+int WindowHost::systemButtonCallbackProperty(std::optional<SystemButtonCallback> callback, int kind) {
+    if (callback) {
+        systemButtonCallback_ = std::move(*callback);
+        return 0;
+    }
+    if (!systemButtonCallback_)
+        return 0;
+    SystemButtonCallback stored = systemButtonCallback_;
+    return stored(&endpoint_, kind);
+}
+
+void WindowHost::setSystemButtonOrigin(int fromRight, int fromTop) {
+    buttonsRight_ = fromRight;
+    buttonsTop_ = fromTop;
+}
+
+bool WindowHost::dragByClientProperty(std::optional<bool> flag) {
+    if (flag)
+        dragByClient_ = *flag;
+    return dragByClient_;
+}
+
+bool WindowHost::resizableProperty(std::optional<bool> flag) {
+    if (flag)
+        resizable_ = *flag;
+    return resizable_;
+}
+
+void WindowHost::setContentImage(const std::vector<uint8_t>& bytes) {
+    if (bytes.empty())
+        contentImage_.clear();
+    else
+        contentImage_.fromBytes(bytes);
+    redraw(false);
+}
+
+bool WindowHost::setContentMargins(int left, int top, int right, int bottom) {
+    contentMargins_ = {left, top, right, bottom};
+    return backgroundMode_ == 2;
+}
+
+int WindowHost::interpolationModeProperty(std::optional<int> mode, bool redrawNow) {
+    if (mode) {
+        interpolationMode_ = *mode;
+        if (redrawNow)
+            redraw(false);
+    }
+    return interpolationMode_;
+}
+
+} // namespace corvina
