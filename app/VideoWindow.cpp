@@ -71,8 +71,4 @@ bool ControlBarWindow::load(HWND owner) {
     return true;
 }
 
-LRESULT ControlBarWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    return PlainWindow::handleMessage(message, wParam, lParam);
-}
-
 } // namespace corvina

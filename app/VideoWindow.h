@@ -27,9 +27,6 @@ class ControlBarWindow : public PlainWindow {
     static constexpr int kHeight = 51;
 
     [[nodiscard]] bool load(HWND owner);
-
-  protected:
-    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 } // namespace corvina

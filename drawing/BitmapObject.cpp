@@ -34,19 +34,16 @@ bool encoderFor(const std::string& format, CLSID& encoder) {
 
 bool BitmapObject::fromPixels(int width, int height, int stride, void* scan0) {
     reset();
-    Gdiplus::GpBitmap* created = nullptr;
-    if (!noteDrawStatus(GdipCreateBitmapFromScan0(width, height, stride, PixelFormat32bppPARGB,
-                                                  static_cast<BYTE*>(scan0), &created)))
-        return false;
-    bitmap_ = created;
-    return true;
+    return bitmap_.recreate([&](Gdiplus::GpBitmap** out) {
+        return GdipCreateBitmapFromScan0(width, height, stride, PixelFormat32bppPARGB, static_cast<BYTE*>(scan0), out);
+    });
 }
 
 bool BitmapObject::saveToStream(IStream* stream, const std::string& format) const {
     CLSID encoder{};
     if (!encoderFor(format, encoder))
         return false;
-    return noteDrawStatus(GdipSaveImageToStream(bitmap_, stream, &encoder, nullptr));
+    return noteDrawStatus(GdipSaveImageToStream(bitmap_.get(), stream, &encoder, nullptr));
 }
 
 bool BitmapObject::fromBytes(const std::vector<uint8_t>& bytes) {
@@ -55,12 +52,10 @@ bool BitmapObject::fromBytes(const std::vector<uint8_t>& bytes) {
         return noteDrawStatus(Gdiplus::InvalidParameter);
     if (!source_.create(bytes))
         return noteDrawStatus(Gdiplus::OutOfMemory);
-    Gdiplus::GpBitmap* created = nullptr;
-    if (!noteDrawStatus(GdipCreateBitmapFromStream(source_.stream(), &created))) {
+    if (!bitmap_.recreate([&](Gdiplus::GpBitmap** out) { return GdipCreateBitmapFromStream(source_.stream(), out); })) {
         source_.release();
         return false;
     }
-    bitmap_ = created;
     return true;
 }
 
@@ -68,28 +63,24 @@ bool BitmapObject::fromIcon(HICON icon) {
     reset();
     if (!icon)
         return noteDrawStatus(Gdiplus::InvalidParameter);
-    Gdiplus::GpBitmap* created = nullptr;
-    if (!noteDrawStatus(GdipCreateBitmapFromHICON(icon, &created)))
-        return false;
-    bitmap_ = created;
-    return true;
+    return bitmap_.recreate([&](Gdiplus::GpBitmap** out) { return GdipCreateBitmapFromHICON(icon, out); });
 }
 
 int BitmapObject::width() const {
     UINT value = 0;
-    noteDrawStatus(GdipGetImageWidth(bitmap_, &value));
+    noteDrawStatus(GdipGetImageWidth(bitmap_.get(), &value));
     return static_cast<int>(value);
 }
 
 int BitmapObject::height() const {
     UINT value = 0;
-    noteDrawStatus(GdipGetImageHeight(bitmap_, &value));
+    noteDrawStatus(GdipGetImageHeight(bitmap_.get(), &value));
     return static_cast<int>(value);
 }
 
 uint32_t BitmapObject::pixel(int x, int y) const {
     Gdiplus::ARGB value = 0;
-    if (!bitmap_ || !noteDrawStatus(GdipBitmapGetPixel(bitmap_, x, y, &value)))
+    if (!bitmap_ || !noteDrawStatus(GdipBitmapGetPixel(bitmap_.get(), x, y, &value)))
         return 0;
     // Straight ARGB from GDI+, premultiplied here like every surface.
     const uint32_t a = value >> 24;
@@ -110,8 +101,8 @@ bool BitmapObject::rotate(float degrees, bool fit, const Gdiplus::ARGB* backgrou
     const int w = width(), h = height();
     const TurnedSize size = fit ? turnedBounds(w, h, degrees) : TurnedSize{w, h};
     Gdiplus::REAL dpiX = 96, dpiY = 96;
-    GdipGetImageHorizontalResolution(bitmap_, &dpiX);
-    GdipGetImageVerticalResolution(bitmap_, &dpiY);
+    GdipGetImageHorizontalResolution(bitmap_.get(), &dpiX);
+    GdipGetImageVerticalResolution(bitmap_.get(), &dpiY);
     Gdiplus::GpBitmap* turned = nullptr;
     if (!noteDrawStatus(GdipCreateBitmapFromScan0(size.width, size.height, 0, PixelFormat32bppARGB, nullptr, &turned)))
         return false;
@@ -127,15 +118,15 @@ bool BitmapObject::rotate(float degrees, bool fit, const Gdiplus::ARGB* backgrou
         GdipTranslateWorldTransform(g, size.width / 2.0f, size.height / 2.0f, Gdiplus::MatrixOrderPrepend);
         GdipRotateWorldTransform(g, degrees, Gdiplus::MatrixOrderPrepend);
         GdipTranslateWorldTransform(g, -w / 2.0f, -h / 2.0f, Gdiplus::MatrixOrderPrepend);
-        ok = noteDrawStatus(GdipDrawImageRectI(g, bitmap_, 0, 0, w, h));
+        ok = noteDrawStatus(GdipDrawImageRectI(g, bitmap_.get(), 0, 0, w, h));
         GdipDeleteGraphics(g);
     }
     if (!ok) {
         GdipDisposeImage(turned);
         return false;
     }
-    reset();
-    bitmap_ = turned;
+    bitmap_.adopt(turned);
+    source_.release(); // the turned copy needs no source
     return true;
 }
 
@@ -144,13 +135,11 @@ bool BitmapObject::saveToFile(const std::string& fileName, const std::string& fo
     if (!encoderFor(format, encoder))
         return false;
     const std::wstring name = gbkToWide(fileName);
-    return noteDrawStatus(GdipSaveImageToFile(bitmap_, name.c_str(), &encoder, nullptr));
+    return noteDrawStatus(GdipSaveImageToFile(bitmap_.get(), name.c_str(), &encoder, nullptr));
 }
 
 void BitmapObject::reset() {
-    if (bitmap_)
-        noteDrawStatus(GdipDisposeImage(bitmap_));
-    bitmap_ = nullptr;
+    bitmap_.reset();
     source_.release(); // after the image that reads it
 }
 

@@ -1,13 +1,8 @@
 // A GDI+ bitmap (or any GDI+ image), owned.
 #pragma once
 
-#include <windows.h>
-
-#include <objidl.h> // gdiplus.h needs it, also under WIN32_LEAN_AND_MEAN
-
-#include <gdiplus.h>
-
 #include "MemoryStream.h"
+#include "NativeObject.h"
 
 #include <cstdint>
 #include <string>
@@ -26,7 +21,7 @@ class BitmapObject {
     BitmapObject(const BitmapObject&) = delete;
     BitmapObject& operator=(const BitmapObject&) = delete;
 
-    Gdiplus::GpBitmap* native() const { return bitmap_; }
+    Gdiplus::GpBitmap* native() const { return bitmap_.get(); }
     // A bitmap over premultiplied BGRA pixels the caller keeps alive (no
     // copy); `stride` is negative for bottom-up rows, `scan0` the top row.
     bool fromPixels(int width, int height, int stride, void* scan0);
@@ -36,7 +31,7 @@ class BitmapObject {
     bool fromBytes(const std::vector<uint8_t>& bytes);
     // A copy of an icon's picture; false for no icon.
     bool fromIcon(HICON icon);
-    bool empty() const { return bitmap_ == nullptr; }
+    bool empty() const { return !bitmap_; }
     void clear() { reset(); }
     int width() const;
     int height() const;
@@ -54,7 +49,7 @@ class BitmapObject {
 
   private:
     void reset();
-    Gdiplus::GpBitmap* bitmap_ = nullptr;
+    NativeObject<Gdiplus::GpBitmap, Gdiplus::DllExports::GdipDisposeImage> bitmap_;
     MemoryStream source_;
 };
 

@@ -10,37 +10,24 @@ namespace corvina {
 using namespace Gdiplus::DllExports;
 
 bool PenObject::create(Gdiplus::ARGB color, float width, Gdiplus::Unit unit) {
-    reset();
-    Gdiplus::GpPen* created = nullptr;
-    if (!noteDrawStatus(GdipCreatePen1(color, width, unit, &created)))
-        return false;
-    pen_ = created;
-    return true;
+    return pen_.recreate([&](Gdiplus::GpPen** out) { return GdipCreatePen1(color, width, unit, out); });
 }
 
 Gdiplus::ARGB PenObject::color() const {
     Gdiplus::ARGB value = 0;
-    noteDrawStatus(GdipGetPenColor(pen_, &value));
+    noteDrawStatus(GdipGetPenColor(pen_.get(), &value));
     return value;
 }
 
-void PenObject::reset() {
-    if (pen_)
-        noteDrawStatus(GdipDeletePen(pen_));
-    pen_ = nullptr;
-}
-
 bool FontObject::create(const std::string& family, float size, int style, Gdiplus::Unit unit) {
-    reset();
+    font_.reset();
     const std::wstring name = gbkToWide(family);
     Gdiplus::GpFontFamily* fontFamily = nullptr;
     if (!noteDrawStatus(GdipCreateFontFamilyFromName(name.c_str(), nullptr, &fontFamily)))
         return false;
-    Gdiplus::GpFont* created = nullptr;
-    const bool ok = noteDrawStatus(GdipCreateFont(fontFamily, size, style, unit, &created));
+    const bool ok = font_.recreate(
+        [&](Gdiplus::GpFont** out) { return GdipCreateFont(fontFamily, size, style, unit, out); });
     GdipDeleteFontFamily(fontFamily);
-    if (ok)
-        font_ = created;
     return ok;
 }
 
@@ -52,22 +39,20 @@ bool FontObject::createFirstOf(const std::vector<std::string>& families, float s
 }
 
 bool FontObject::fromDefaultGuiFont() {
-    reset();
+    font_.reset();
     LOGFONTA logFont{};
     if (GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof logFont, &logFont) == 0)
         return noteDrawStatus(Gdiplus::GenericError);
     HDC screen = GetDC(nullptr);
-    Gdiplus::GpFont* created = nullptr;
-    const bool ok = noteDrawStatus(GdipCreateFontFromLogfontA(screen, &logFont, &created));
+    const bool ok =
+        font_.recreate([&](Gdiplus::GpFont** out) { return GdipCreateFontFromLogfontA(screen, &logFont, out); });
     ReleaseDC(nullptr, screen);
-    if (ok)
-        font_ = created;
     return ok;
 }
 
 std::string FontObject::familyName() const {
     Gdiplus::GpFontFamily* family = nullptr;
-    if (!font_ || !noteDrawStatus(GdipGetFamily(font_, &family)))
+    if (!font_ || !noteDrawStatus(GdipGetFamily(font_.get(), &family)))
         return {};
     WCHAR name[LF_FACESIZE] = {};
     noteDrawStatus(GdipGetFamilyName(family, name, LANG_NEUTRAL));
@@ -77,46 +62,24 @@ std::string FontObject::familyName() const {
 
 float FontObject::size() const {
     float value = 0;
-    noteDrawStatus(GdipGetFontSize(font_, &value));
+    noteDrawStatus(GdipGetFontSize(font_.get(), &value));
     return value;
 }
 
-void FontObject::reset() {
-    if (font_)
-        noteDrawStatus(GdipDeleteFont(font_));
-    font_ = nullptr;
-}
-
 bool StringFormatObject::create(int flags) {
-    reset();
-    Gdiplus::GpStringFormat* created = nullptr;
-    if (!noteDrawStatus(GdipCreateStringFormat(flags, LANG_NEUTRAL, &created)))
-        return false;
-    format_ = created;
-    return true;
+    return format_.recreate([&](Gdiplus::GpStringFormat** out) { return GdipCreateStringFormat(flags, LANG_NEUTRAL, out); });
 }
 
 bool StringFormatObject::setAlign(Gdiplus::StringAlignment align) {
-    return noteDrawStatus(GdipSetStringFormatAlign(format_, align));
+    return noteDrawStatus(GdipSetStringFormatAlign(format_.get(), align));
 }
 
 bool StringFormatObject::setLineAlign(Gdiplus::StringAlignment align) {
-    return noteDrawStatus(GdipSetStringFormatLineAlign(format_, align));
-}
-
-void StringFormatObject::reset() {
-    if (format_)
-        noteDrawStatus(GdipDeleteStringFormat(format_));
-    format_ = nullptr;
+    return noteDrawStatus(GdipSetStringFormatLineAlign(format_.get(), align));
 }
 
 bool PathObject::create(Gdiplus::FillMode mode) {
-    reset();
-    Gdiplus::GpPath* created = nullptr;
-    if (!noteDrawStatus(GdipCreatePath(mode, &created)))
-        return false;
-    path_ = created;
-    return true;
+    return path_.recreate([&](Gdiplus::GpPath** out) { return GdipCreatePath(mode, out); });
 }
 
 CornerSize roundRectCorner(int width, int height, int percent) {
@@ -126,30 +89,24 @@ CornerSize roundRectCorner(int width, int height, int percent) {
 
 bool PathObject::addRoundRect(int x, int y, int width, int height, int percent) {
     const CornerSize c = roundRectCorner(width, height, percent);
-    const bool ok = noteDrawStatus(GdipAddPathArcI(path_, x + width - c.width, y, c.width, c.height, 270, 90)) &&
-                    noteDrawStatus(GdipAddPathArcI(path_, x + width - c.width, y + height - c.height, c.width,
+    const bool ok = noteDrawStatus(GdipAddPathArcI(path_.get(), x + width - c.width, y, c.width, c.height, 270, 90)) &&
+                    noteDrawStatus(GdipAddPathArcI(path_.get(), x + width - c.width, y + height - c.height, c.width,
                                                    c.height, 0, 90)) &&
-                    noteDrawStatus(GdipAddPathArcI(path_, x, y + height - c.height, c.width, c.height, 90, 90)) &&
-                    noteDrawStatus(GdipAddPathArcI(path_, x, y, c.width, c.height, 180, 90));
-    return noteDrawStatus(GdipClosePathFigure(path_)) && ok;
+                    noteDrawStatus(GdipAddPathArcI(path_.get(), x, y + height - c.height, c.width, c.height, 90, 90)) &&
+                    noteDrawStatus(GdipAddPathArcI(path_.get(), x, y, c.width, c.height, 180, 90));
+    return noteDrawStatus(GdipClosePathFigure(path_.get())) && ok;
 }
 
 int PathObject::pointCount() const {
     INT count = 0;
-    noteDrawStatus(GdipGetPointCount(path_, &count));
+    noteDrawStatus(GdipGetPointCount(path_.get(), &count));
     return count;
 }
 
 Gdiplus::RectF PathObject::bounds() const {
     Gdiplus::RectF rect;
-    noteDrawStatus(GdipGetPathWorldBounds(path_, &rect, nullptr, nullptr));
+    noteDrawStatus(GdipGetPathWorldBounds(path_.get(), &rect, nullptr, nullptr));
     return rect;
-}
-
-void PathObject::reset() {
-    if (path_)
-        noteDrawStatus(GdipDeletePath(path_));
-    path_ = nullptr;
 }
 
 } // namespace corvina

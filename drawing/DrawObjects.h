@@ -3,11 +3,7 @@
 // object first; an empty wrapper passes null to GDI+ and gets its error back.
 #pragma once
 
-#include <windows.h>
-
-#include <objidl.h> // gdiplus.h needs it, also under WIN32_LEAN_AND_MEAN
-
-#include <gdiplus.h>
+#include "NativeObject.h"
 
 #include <string>
 #include <vector>
@@ -16,28 +12,17 @@ namespace corvina {
 
 class PenObject {
   public:
-    PenObject() = default;
-    ~PenObject() { reset(); }
-    PenObject(const PenObject&) = delete;
-    PenObject& operator=(const PenObject&) = delete;
-
-    Gdiplus::GpPen* native() const { return pen_; }
+    Gdiplus::GpPen* native() const { return pen_.get(); }
     bool create(Gdiplus::ARGB color, float width, Gdiplus::Unit unit = Gdiplus::UnitWorld);
     Gdiplus::ARGB color() const;
 
   private:
-    void reset();
-    Gdiplus::GpPen* pen_ = nullptr;
+    NativeObject<Gdiplus::GpPen, Gdiplus::DllExports::GdipDeletePen> pen_;
 };
 
 class FontObject {
   public:
-    FontObject() = default;
-    ~FontObject() { reset(); }
-    FontObject(const FontObject&) = delete;
-    FontObject& operator=(const FontObject&) = delete;
-
-    Gdiplus::GpFont* native() const { return font_; }
+    Gdiplus::GpFont* native() const { return font_.get(); }
     // `family` is GBK. Fails, leaving the wrapper empty, for a family that is
     // not installed.
     bool create(const std::string& family, float size, int style = Gdiplus::FontStyleRegular,
@@ -52,35 +37,23 @@ class FontObject {
     float size() const;
 
   private:
-    void reset();
-    Gdiplus::GpFont* font_ = nullptr;
+    NativeObject<Gdiplus::GpFont, Gdiplus::DllExports::GdipDeleteFont> font_;
 };
 
 class StringFormatObject {
   public:
-    StringFormatObject() = default;
-    ~StringFormatObject() { reset(); }
-    StringFormatObject(const StringFormatObject&) = delete;
-    StringFormatObject& operator=(const StringFormatObject&) = delete;
-
-    Gdiplus::GpStringFormat* native() const { return format_; }
+    Gdiplus::GpStringFormat* native() const { return format_.get(); }
     bool create(int flags = 0);
     bool setAlign(Gdiplus::StringAlignment align);
     bool setLineAlign(Gdiplus::StringAlignment align);
 
   private:
-    void reset();
-    Gdiplus::GpStringFormat* format_ = nullptr;
+    NativeObject<Gdiplus::GpStringFormat, Gdiplus::DllExports::GdipDeleteStringFormat> format_;
 };
 
 class PathObject {
   public:
-    PathObject() = default;
-    ~PathObject() { reset(); }
-    PathObject(const PathObject&) = delete;
-    PathObject& operator=(const PathObject&) = delete;
-
-    Gdiplus::GpPath* native() const { return path_; }
+    Gdiplus::GpPath* native() const { return path_.get(); }
     bool create(Gdiplus::FillMode mode = Gdiplus::FillModeAlternate);
     // A rectangle with rounded corners: the corner ellipse is `percent` of
     // the width by `percent` of the height, percent clamped to 1..100.
@@ -90,8 +63,7 @@ class PathObject {
     Gdiplus::RectF bounds() const;
 
   private:
-    void reset();
-    Gdiplus::GpPath* path_ = nullptr;
+    NativeObject<Gdiplus::GpPath, Gdiplus::DllExports::GdipDeletePath> path_;
 };
 
 // The corner ellipse of addRoundRect: (width, height) for the percent given.

@@ -19,20 +19,12 @@ constexpr int kGenericError = 1; // GDI+ GenericError, kept for GDI failures too
 
 bool GraphicsObject::createFromDc(HDC dc) {
     releaseSurface();
-    Gdiplus::GpGraphics* created = nullptr;
-    if (!noteDrawStatus(GdipCreateFromHDC(dc, &created)))
-        return false;
-    graphics_ = created;
-    return true;
+    return graphics_.recreate([&](Gdiplus::GpGraphics** out) { return GdipCreateFromHDC(dc, out); });
 }
 
 bool GraphicsObject::createFromWindow(HWND window) {
     releaseSurface();
-    Gdiplus::GpGraphics* created = nullptr;
-    if (!noteDrawStatus(GdipCreateFromHWND(window, &created)))
-        return false;
-    graphics_ = created;
-    return true;
+    return graphics_.recreate([&](Gdiplus::GpGraphics** out) { return GdipCreateFromHWND(window, out); });
 }
 
 bool GraphicsObject::createSurface(int width, int height) {
@@ -60,27 +52,20 @@ bool GraphicsObject::createSurface(int width, int height) {
     SetBkMode(surfaceDc_, TRANSPARENT);
     // GDI+ draws through a bitmap over the section's own pixels: a graphics
     // opened on the DC would treat them as opaque RGB and lose the alpha.
-    Gdiplus::GpBitmap* image = nullptr;
-    Gdiplus::GpGraphics* created = nullptr;
-    if (!noteDrawStatus(GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppPARGB,
-                                                  reinterpret_cast<BYTE*>(bits_), &image))) {
+    const bool ok =
+        surfaceImage_.recreate([&](Gdiplus::GpBitmap** out) {
+            return GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppPARGB, reinterpret_cast<BYTE*>(bits_), out);
+        }) &&
+        graphics_.recreate(
+            [&](Gdiplus::GpGraphics** out) { return GdipGetImageGraphicsContext(surfaceImage_.get(), out); });
+    if (!ok)
         releaseSurface();
-        return false;
-    }
-    surfaceImage_ = image;
-    if (!noteDrawStatus(GdipGetImageGraphicsContext(image, &created))) {
-        releaseSurface();
-        return false;
-    }
-    graphics_ = created;
-    return true;
+    return ok;
 }
 
 void GraphicsObject::releaseSurface() {
     reset();
-    if (surfaceImage_)
-        GdipDisposeImage(surfaceImage_);
-    surfaceImage_ = nullptr;
+    surfaceImage_.reset(); // after the graphics that draws into it
     if (previousBitmap_)
         SelectObject(surfaceDc_, previousBitmap_);
     previousBitmap_ = nullptr;
@@ -95,8 +80,8 @@ void GraphicsObject::releaseSurface() {
 }
 
 void GraphicsObject::sync() const {
-    if (graphics_)
-        GdipFlush(graphics_, Gdiplus::FlushIntentionSync);
+    if (graphics_.get())
+        GdipFlush(graphics_.get(), Gdiplus::FlushIntentionSync);
     GdiFlush();
 }
 
@@ -107,11 +92,23 @@ uint32_t GraphicsObject::pixel(int x, int y) const {
     return bits_[static_cast<size_t>(y) * width_ + x];
 }
 
-bool GraphicsObject::blendTo(HDC target, int x, int y, int alpha) const {
+bool GraphicsObject::clearArea(int x, int y, int width, int height) {
+    const int left = std::max(x, 0), top = std::max(y, 0);
+    const int right = std::min(x + width, width_), bottom = std::min(y + height, height_);
+    if (!bits_ || right <= left || bottom <= top)
+        return false;
+    sync();
+    for (int row = top; row < bottom; ++row)
+        std::memset(bits_ + static_cast<size_t>(row) * width_ + left, 0, static_cast<size_t>(right - left) * 4);
+    return true;
+}
+
+bool GraphicsObject::blendTo(HDC target, int x, int y, int alpha, bool perPixelAlpha) const {
     if (!surfaceDc_ || width_ <= 0 || height_ <= 0)
         return false;
     sync();
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(alpha, 0, 255)), AC_SRC_ALPHA};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(alpha, 0, 255)),
+                        static_cast<BYTE>(perPixelAlpha ? AC_SRC_ALPHA : 0)};
     const bool ok = AlphaBlend(target, x, y, width_, height_, surfaceDc_, 0, 0, width_, height_, blend) != FALSE;
     if (!ok)
         lastDrawStatus = kGenericError;
@@ -130,32 +127,24 @@ std::vector<uint8_t> GraphicsObject::snapshot(const std::string& format) const {
     return stream.toBytes();
 }
 
-bool GraphicsObject::reset() {
-    if (!graphics_)
-        return true;
-    const bool ok = noteDrawStatus(GdipDeleteGraphics(graphics_));
-    graphics_ = nullptr;
-    return ok;
-}
-
 bool GraphicsObject::clear(Gdiplus::ARGB color) {
     GdiFlush();
-    return noteDrawStatus(GdipGraphicsClear(graphics_, color));
+    return noteDrawStatus(GdipGraphicsClear(graphics_.get(), color));
 }
 
 bool GraphicsObject::fillRectangle(const SolidBrush& brush, int x, int y, int width, int height) {
     GdiFlush();
-    return noteDrawStatus(GdipFillRectangleI(graphics_, brush.native(), x, y, width, height));
+    return noteDrawStatus(GdipFillRectangleI(graphics_.get(), brush.native(), x, y, width, height));
 }
 
 bool GraphicsObject::drawRectangle(const PenObject& pen, int x, int y, int width, int height) {
     GdiFlush();
-    return noteDrawStatus(GdipDrawRectangleI(graphics_, pen.native(), x, y, width, height));
+    return noteDrawStatus(GdipDrawRectangleI(graphics_.get(), pen.native(), x, y, width, height));
 }
 
 bool GraphicsObject::drawLine(const PenObject& pen, int x1, int y1, int x2, int y2) {
     GdiFlush();
-    return noteDrawStatus(GdipDrawLineI(graphics_, pen.native(), x1, y1, x2, y2));
+    return noteDrawStatus(GdipDrawLineI(graphics_.get(), pen.native(), x1, y1, x2, y2));
 }
 
 bool GraphicsObject::drawString(const std::string& text, const FontObject& font, float x, float y, float width,
@@ -163,57 +152,48 @@ bool GraphicsObject::drawString(const std::string& text, const FontObject& font,
     GdiFlush();
     const std::wstring wide = gbkToWide(text);
     const Gdiplus::RectF layout(x, y, width, height);
-    return noteDrawStatus(GdipDrawString(graphics_, wide.c_str(), static_cast<INT>(wide.size()), font.native(),
+    return noteDrawStatus(GdipDrawString(graphics_.get(), wide.c_str(), static_cast<INT>(wide.size()), font.native(),
                                          &layout, format.native(), brush.native()));
 }
 
 bool GraphicsObject::drawImageRect(const BitmapObject& image, int x, int y, int width, int height) {
     GdiFlush();
-    return noteDrawStatus(GdipDrawImageRectI(graphics_, image.native(), x, y, width, height));
+    return noteDrawStatus(GdipDrawImageRectI(graphics_.get(), image.native(), x, y, width, height));
 }
 
 bool GraphicsObject::drawImageRectRect(const BitmapObject& image, int x, int y, int width, int height, int sx, int sy,
                                        int sw, int sh) {
     GdiFlush();
-    return noteDrawStatus(GdipDrawImageRectRectI(graphics_, image.native(), x, y, width, height, sx, sy, sw, sh,
+    return noteDrawStatus(GdipDrawImageRectRectI(graphics_.get(), image.native(), x, y, width, height, sx, sy, sw, sh,
                                                  Gdiplus::UnitPixel, nullptr, nullptr, nullptr));
 }
 
 bool GraphicsObject::setClipRect(int x, int y, int width, int height, Gdiplus::CombineMode mode) {
-    return noteDrawStatus(GdipSetClipRectI(graphics_, x, y, width, height, mode));
+    return noteDrawStatus(GdipSetClipRectI(graphics_.get(), x, y, width, height, mode));
 }
 
-bool GraphicsObject::resetClip() { return noteDrawStatus(GdipResetClip(graphics_)); }
+bool GraphicsObject::resetClip() { return noteDrawStatus(GdipResetClip(graphics_.get())); }
 
 bool GraphicsObject::setInterpolationMode(int mode) {
-    return noteDrawStatus(GdipSetInterpolationMode(graphics_, static_cast<Gdiplus::InterpolationMode>(mode)));
+    return noteDrawStatus(GdipSetInterpolationMode(graphics_.get(), static_cast<Gdiplus::InterpolationMode>(mode)));
 }
 
 bool GraphicsObject::setTextRenderingHint(int hint) {
-    return noteDrawStatus(GdipSetTextRenderingHint(graphics_, static_cast<Gdiplus::TextRenderingHint>(hint)));
+    return noteDrawStatus(GdipSetTextRenderingHint(graphics_.get(), static_cast<Gdiplus::TextRenderingHint>(hint)));
 }
 
 bool GraphicsObject::setPixelOffsetMode(int mode) {
-    return noteDrawStatus(GdipSetPixelOffsetMode(graphics_, static_cast<Gdiplus::PixelOffsetMode>(mode)));
+    return noteDrawStatus(GdipSetPixelOffsetMode(graphics_.get(), static_cast<Gdiplus::PixelOffsetMode>(mode)));
 }
 
-bool GraphicsObject::flush() { return noteDrawStatus(GdipFlush(graphics_, Gdiplus::FlushIntentionFlush)); }
+bool GraphicsObject::flush() { return noteDrawStatus(GdipFlush(graphics_.get(), Gdiplus::FlushIntentionFlush)); }
 
 bool SolidBrush::create(Gdiplus::ARGB color) {
-    reset();
-    Gdiplus::GpSolidFill* created = nullptr;
-    if (!noteDrawStatus(GdipCreateSolidFill(color, &created)))
-        return false;
-    brush_ = created;
-    return true;
+    return brush_.recreate([&](Gdiplus::GpSolidFill** out) { return GdipCreateSolidFill(color, out); });
 }
 
-bool SolidBrush::setColor(Gdiplus::ARGB color) { return noteDrawStatus(GdipSetSolidFillColor(brush_, color)); }
-
-void SolidBrush::reset() {
-    if (brush_)
-        noteDrawStatus(GdipDeleteBrush(brush_));
-    brush_ = nullptr;
+bool SolidBrush::setColor(Gdiplus::ARGB color) {
+    return noteDrawStatus(GdipSetSolidFillColor(brush_.get(), color));
 }
 
 } // namespace corvina

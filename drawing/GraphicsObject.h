@@ -3,11 +3,7 @@
 // layers of the hosts and the surfaces of the controls).
 #pragma once
 
-#include <windows.h>
-
-#include <objidl.h> // gdiplus.h needs it, also under WIN32_LEAN_AND_MEAN
-
-#include <gdiplus.h>
+#include "NativeObject.h"
 
 #include <cstdint>
 #include <string>
@@ -28,7 +24,7 @@ class GraphicsObject {
     GraphicsObject(const GraphicsObject&) = delete;
     GraphicsObject& operator=(const GraphicsObject&) = delete;
 
-    Gdiplus::GpGraphics* native() const { return graphics_; }
+    Gdiplus::GpGraphics* native() const { return graphics_.get(); }
     // Opens a graphics on `dc`, replacing the one held (and any surface).
     bool createFromDc(HDC dc);
     // Opens a graphics on a window, replacing the one held (and any surface).
@@ -53,9 +49,12 @@ class GraphicsObject {
     void sync() const;
     // A pixel as premultiplied BGRA (0 outside the surface).
     uint32_t pixel(int x, int y) const;
-    // Blends the whole surface onto `target` at (x, y): source-over,
-    // per-pixel alpha, `alpha` as the constant alpha.
-    bool blendTo(HDC target, int x, int y, int alpha = 255) const;
+    // Sets an area of the surface (clipped to it) to transparent black;
+    // false when nothing of it lies on the surface.
+    bool clearArea(int x, int y, int width, int height);
+    // Blends the whole surface onto `target` at (x, y): source-over, `alpha`
+    // as the constant alpha, with or without the per-pixel alpha.
+    bool blendTo(HDC target, int x, int y, int alpha = 255, bool perPixelAlpha = true) const;
     // The surface as an image file (PNG when `format` is empty); empty when
     // there is no surface or no encoder has that format.
     std::vector<uint8_t> snapshot(const std::string& format) const;
@@ -80,11 +79,12 @@ class GraphicsObject {
 
   protected:
     // Deletes the held graphics; true when GDI+ said Ok (or none was held).
-    bool reset();
+    bool reset() { return graphics_.reset(); }
 
   private:
-    Gdiplus::GpGraphics* graphics_ = nullptr;
-    Gdiplus::GpBitmap* surfaceImage_ = nullptr; // GDI+'s view of the DIB section's pixels
+    NativeObject<Gdiplus::GpGraphics, Gdiplus::DllExports::GdipDeleteGraphics> graphics_;
+    // GDI+'s view of the DIB section's pixels.
+    NativeObject<Gdiplus::GpBitmap, Gdiplus::DllExports::GdipDisposeImage> surfaceImage_;
     HDC surfaceDc_ = nullptr;
     HBITMAP dib_ = nullptr;
     HGDIOBJ previousBitmap_ = nullptr;
@@ -98,17 +98,13 @@ class SolidBrush {
   public:
     SolidBrush() = default;
     explicit SolidBrush(Gdiplus::ARGB color) { create(color); }
-    ~SolidBrush() { reset(); }
-    SolidBrush(const SolidBrush&) = delete;
-    SolidBrush& operator=(const SolidBrush&) = delete;
 
-    Gdiplus::GpSolidFill* native() const { return brush_; }
+    Gdiplus::GpSolidFill* native() const { return brush_.get(); }
     bool create(Gdiplus::ARGB color); // replaces the brush held
     bool setColor(Gdiplus::ARGB color);
 
   private:
-    void reset();
-    Gdiplus::GpSolidFill* brush_ = nullptr;
+    NativeObject<Gdiplus::GpSolidFill, Gdiplus::DllExports::GdipDeleteBrush> brush_;
 };
 
 } // namespace corvina

@@ -160,6 +160,33 @@ void ChildSet::parentGone() {
         send(e.child, UI_PARENT_GONE);
 }
 
+std::optional<LRESULT> ChildSet::answer(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case UI_ADD_CHILD:
+        if (wParam)
+            add(endpointOf(wParam), rectAt(lParam));
+        return 0;
+    case UI_GROUP_HAS_OTHER:
+        return groupHasOther(endpointOf(wParam), lParam);
+    case UI_NOTIFY_GROUP:
+        return notifyGroup(wParam, lParam);
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<Rect> ChildSet::release(Endpoint* child, bool quiet) {
+    if (indexOf(child) < 0)
+        return std::nullopt;
+    if (!quiet) {
+        send(child, UI_PARENT_GONE);
+    } else if (hot_ == child) {
+        hot_ = nullptr;
+        send(child, UI_MOUSE_LEAVE);
+    }
+    return remove(child);
+}
+
 bool copyArea(HDC to, HDC from, const Rect& area, int width, int height) {
     const Rect a = clipToSize(area, width, height);
     if (!to || !from || a.width <= 0 || a.height <= 0)
@@ -226,6 +253,20 @@ std::optional<Rect> composeChildChange(const Layers& layers, const ChildSet& chi
 void restoreArea(const Layers& layers, const ChildSet& children, const Endpoint* excluded, const Rect& area) {
     copyArea(layers.composite, layers.background, area, layers.width, layers.height);
     recomposeArea(layers, children, excluded, area, 1, children.count());
+}
+
+} // namespace corvina
+
+namespace corvina {
+
+std::optional<Rect> moveChild(const Layers& layers, ChildSet& children, Endpoint* child, const Rect& rect) {
+    const int index = children.indexOf(child);
+    if (index < 0)
+        return std::nullopt;
+    const Rect old = children.entries()[static_cast<size_t>(index)].rect;
+    restoreArea(layers, children, child, old);
+    children.setRect(child, rect);
+    return old;
 }
 
 } // namespace corvina

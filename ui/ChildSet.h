@@ -51,6 +51,12 @@ class ChildSet {
     LRESULT notifyGroup(WPARAM sender, LPARAM group) const;
     // Every child gets UI_PARENT_GONE; the list and the references are emptied.
     void parentGone();
+    // The replies every parent gives alike: UI_ADD_CHILD, UI_GROUP_HAS_OTHER,
+    // UI_NOTIFY_GROUP. None for any other message.
+    std::optional<LRESULT> answer(UINT message, WPARAM wParam, LPARAM lParam);
+    // UI_REMOVE_CHILD: told quietly (a hot child hears it is left) or with
+    // UI_PARENT_GONE, then taken out. Its rectangle, none when not a child.
+    std::optional<Rect> release(Endpoint* child, bool quiet);
 
   private:
     std::vector<ChildEntry> entries_;
@@ -87,5 +93,8 @@ std::optional<Rect> composeChildChange(const Layers& layers, const ChildSet& chi
 // The background restored over `area` and every child but `excluded`
 // re-blended there.
 void restoreArea(const Layers& layers, const ChildSet& children, const Endpoint* excluded, const Rect& area);
+// UI_MOVE_CHILD: the old area restored without the mover, which then gets
+// its new rectangle. The old rectangle, none when not a child.
+std::optional<Rect> moveChild(const Layers& layers, ChildSet& children, Endpoint* child, const Rect& rect);
 
 } // namespace corvina

@@ -1,6 +1,5 @@
 #include "ControlBase.h"
 
-#include "LayeredCanvas.h"
 #include "UiEngine.h"
 
 #include <algorithm>
@@ -14,14 +13,6 @@ void copySurface(const GraphicsObject& to, const GraphicsObject& from) {
     to.sync();
     copyArea(to.surfaceDc(), from.surfaceDc(), {0, 0, from.surfaceWidth(), from.surfaceHeight()},
              to.surfaceWidth(), to.surfaceHeight());
-}
-
-void blendSurface(const GraphicsObject& to, const GraphicsObject& from, int alpha) {
-    from.sync();
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(alpha, 0, 255)), 0};
-    const int w = std::min(to.surfaceWidth(), from.surfaceWidth()), h = std::min(to.surfaceHeight(), from.surfaceHeight());
-    if (w > 0 && h > 0)
-        AlphaBlend(to.surfaceDc(), 0, 0, w, h, from.surfaceDc(), 0, 0, w, h, blend);
 }
 
 } // namespace
@@ -218,17 +209,11 @@ bool ControlBase::dispatchToChildren(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 LRESULT ControlBase::handleEngineMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const std::optional<LRESULT> reply = children_.answer(message, wParam, lParam))
+        return *reply;
     switch (message) {
     case UI_IDENTIFY:
         return reinterpret_cast<LRESULT>(&endpoint_);
-    case UI_ADD_CHILD:
-        if (wParam)
-            children_.add(endpointOf(wParam), rectAt(lParam));
-        return 0;
-    case UI_GROUP_HAS_OTHER:
-        return children_.groupHasOther(endpointOf(wParam), lParam);
-    case UI_NOTIFY_GROUP:
-        return children_.notifyGroup(wParam, lParam);
     case UI_REMOVE_CHILD:
         return removeChild(endpointOf(wParam), lParam == 1);
     case UI_GET_SURFACE:
@@ -305,18 +290,10 @@ LRESULT ControlBase::handleEngineMessage(UINT message, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT ControlBase::removeChild(Endpoint* child, bool quiet) {
-    if (children_.indexOf(child) < 0)
+    const std::optional<Rect> rect = children_.release(child, quiet);
+    if (!rect)
         return 0;
-    if (quiet) {
-        if (children_.hotChild() == child) {
-            children_.forget(child);
-            send(child, UI_MOUSE_LEAVE);
-        }
-    } else {
-        send(child, UI_PARENT_GONE);
-    }
-    const std::optional<Rect> rect = children_.remove(child);
-    if (rect && !destroyed_) {
+    if (!destroyed_) {
         restoreArea(layers(), children_, nullptr, *rect);
         climb(*rect);
     }
@@ -367,13 +344,10 @@ void ControlBase::childChanged(Endpoint* child, const Rect& dirty) {
 }
 
 LRESULT ControlBase::moveChild(Endpoint* child, const Rect& rect) {
-    const int index = children_.indexOf(child);
-    if (index < 0)
+    const std::optional<Rect> old = corvina::moveChild(layers(), children_, child, rect);
+    if (!old)
         return 0;
-    const Rect old = children_.entries()[static_cast<size_t>(index)].rect;
-    restoreArea(layers(), children_, child, old);
-    climb(old);
-    children_.setRect(child, rect);
+    climb(*old);
     return 1;
 }
 
@@ -482,10 +456,7 @@ bool ControlBase::disabledProperty(std::optional<bool> disabled) {
     return disabled_;
 }
 
-void ControlBase::clearBackupArea(int x, int y, int width, int height) {
-    backup_.sync();
-    clearArea(backup_.surfaceDc(), x, y, width, height);
-}
+void ControlBase::clearBackupArea(int x, int y, int width, int height) { backup_.clearArea(x, y, width, height); }
 
 void ControlBase::setGroup(int group) {
     group_ = group;
@@ -542,8 +513,8 @@ void ControlBase::transitionStep() {
         surface_.clear(0);
         surface_.sync();
         if (transitionOld_.hasSurface())
-            blendSurface(surface_, transitionOld_, step.oldAlpha);
-        blendSurface(surface_, transitionNew_, step.newAlpha);
+            transitionOld_.blendTo(surface_.surfaceDc(), 0, 0, step.oldAlpha, false);
+        transitionNew_.blendTo(surface_.surfaceDc(), 0, 0, step.newAlpha, false);
         present();
         ++transitionStepCount_;
         return;

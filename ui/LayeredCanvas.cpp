@@ -9,20 +9,6 @@ namespace {
 constexpr int kGenericError = 1; // GDI+ GenericError, for GDI failures
 } // namespace
 
-bool clearArea(HDC dc, int x, int y, int width, int height) {
-    if (!dc || width <= 0 || height <= 0)
-        return false;
-    GraphicsObject layer;
-    bool ok = layer.createSurface(width, height);
-    if (ok) {
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, 0};
-        ok = AlphaBlend(dc, x, y, width, height, layer.surfaceDc(), 0, 0, width, height, blend) != FALSE;
-    }
-    if (!ok)
-        lastDrawStatus = kGenericError;
-    return ok;
-}
-
 bool LayeredCanvas::bind(HWND window) {
     if (!window || GetAncestor(window, GA_ROOT) != window)
         return false;
@@ -104,13 +90,6 @@ bool LayeredCanvas::updateLayered(HWND window, int x, int y, int width, int heig
     if (!ok)
         lastDrawStatus = kGenericError;
     return ok != FALSE;
-}
-
-bool LayeredCanvas::clearRect(int x, int y, int width, int height) {
-    if (!native())
-        return false;
-    sync();
-    return clearArea(memoryDc(), x, y, width, height);
 }
 
 bool LayeredCanvas::setAlpha(int alpha) {

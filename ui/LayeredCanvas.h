@@ -31,7 +31,7 @@ class LayeredCanvas : public GraphicsObject {
     bool presentArea(int x, int y, int width, int height);
     bool updateLayered(HWND window, int x, int y, int width, int height, HDC source, int alpha);
     // Makes the area transparent black.
-    bool clearRect(int x, int y, int width, int height);
+    bool clearRect(int x, int y, int width, int height) { return native() && clearArea(x, y, width, height); }
     // The constant alpha of every present; only while bound.
     bool setAlpha(int alpha);
 
@@ -47,9 +47,5 @@ class LayeredCanvas : public GraphicsObject {
     HWND window_ = nullptr;
     int alpha_ = 0;
 };
-
-// Sets an area of the surface behind `dc` to transparent black: an all-zero
-// layer blended with constant alpha 255 and no per-pixel alpha.
-bool clearArea(HDC dc, int x, int y, int width, int height);
 
 } // namespace corvina

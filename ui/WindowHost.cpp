@@ -64,22 +64,22 @@ WPARAM zoneSizeCommand(int zone) {
     return zone >= 1 && zone <= 8 ? commands[zone] : 0;
 }
 
-const wchar_t* zoneCursor(int zone) {
+LPCTSTR zoneCursor(int zone) {
     switch (zone) {
     case 1:
     case 5:
-        return MAKEINTRESOURCEW(32642); // IDC_SIZENWSE
+        return IDC_SIZENWSE;
     case 2:
     case 6:
-        return MAKEINTRESOURCEW(32645); // IDC_SIZENS
+        return IDC_SIZENS;
     case 3:
     case 7:
-        return MAKEINTRESOURCEW(32643); // IDC_SIZENESW
+        return IDC_SIZENESW;
     case 4:
     case 8:
-        return MAKEINTRESOURCEW(32644); // IDC_SIZEWE
+        return IDC_SIZEWE;
     default:
-        return MAKEINTRESOURCEW(32512); // IDC_ARROW
+        return IDC_ARROW;
     }
 }
 
@@ -105,18 +105,11 @@ HDC WindowHost::outputDc() const { return layered_ ? canvas_.memoryDc() : window
 Endpoint* WindowHost::attach(HWND window, const HostOptions& o) {
     if (!window || !IsWindow(window))
         return nullptr;
-    if (hwnd_ && !destroyed_) {
-        // Attaching again replaces the earlier attachment; the children stay.
-        canvas_.release();
-        windowGraphics_.releaseSurface();
-        if (windowDc_)
-            ReleaseDC(hwnd_, windowDc_);
-        windowDc_ = nullptr;
-        subclass_.detach();
-    }
+    // Attaching again replaces the earlier attachment; the children stay.
+    if (hwnd_ && !destroyed_)
+        letGoOfWindow();
     const bool direct = o.directMode.value_or(false);
     if (direct) {
-        windowGraphics_.createFromWindow(window);
         windowDc_ = GetDC(window);
     } else if (!canvas_.bind(window)) {
         return nullptr;
@@ -167,8 +160,6 @@ Endpoint* WindowHost::createWindow(float x, float y, float width, float height, 
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!window)
         return nullptr;
-    ownWindow_ = window;
-    createCallback_ = std::move(createCallback);
     LONG_PTR style = WS_POPUP | (GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE);
     if (options.resizable.value_or(false)) {
         style |= WS_THICKFRAME;
@@ -179,8 +170,8 @@ Endpoint* WindowHost::createWindow(float x, float y, float width, float height, 
     withDraw.drawNow = true;
     Endpoint* endpoint = attach(window, withDraw);
     // WM_CREATE came before the host could see it: the callback runs now.
-    if (endpoint && createCallback_)
-        createCallback_(endpoint);
+    if (endpoint && createCallback)
+        createCallback(endpoint);
     return endpoint;
 }
 
@@ -212,7 +203,7 @@ LRESULT WindowHost::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
                     systemButtonAction(2);
                 handleMessage(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
             } else if (message == WM_MOUSEMOVE) {
-                SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
+                SetCursor(LoadCursor(nullptr, IDC_ARROW));
             }
         }
         return 0;
@@ -224,11 +215,7 @@ LRESULT WindowHost::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         // A minimised window keeps its picture; it is redrawn when it comes back.
         if (wParam == SIZE_MINIMIZED || iconic())
             return 0;
-        if (layered_)
-            canvas_.resize(std::max(subclass_.getWidth(), 0), std::max(subclass_.getHeight(), 0));
-        width_ = std::max(subclass_.getWidth(), 0);
-        height_ = std::max(subclass_.getHeight(), 0);
-        redraw(true);
+        redraw(true); // takes the new size, the canvas's too
         return 0;
     case WM_DESTROY: {
         // The window's own procedure still hears of its end; then the host lets go.
@@ -248,10 +235,6 @@ LRESULT WindowHost::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         // A modal box or a switch of window took the mouse in mid-drag.
         if (captureChild_ && reinterpret_cast<HWND>(lParam) != hwnd_)
             releaseCapturedChild(true);
-        break;
-    case WM_CREATE:
-        if (createCallback_)
-            createCallback_(&endpoint_);
         break;
     case WM_PAINT:
         if (!layered_) {
@@ -277,13 +260,11 @@ void WindowHost::releaseCapturedChild(bool sendButtonUp) {
 }
 
 LRESULT WindowHost::handleEngineMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const std::optional<LRESULT> reply = children_.answer(message, wParam, lParam))
+        return *reply;
     switch (message) {
     case UI_IDENTIFY:
         return reinterpret_cast<LRESULT>(&endpoint_);
-    case UI_ADD_CHILD:
-        if (wParam)
-            children_.add(endpointOf(wParam), rectAt(lParam));
-        return 0;
     case UI_REMOVE_CHILD:
         return removeChild(endpointOf(wParam), lParam == 1);
     case UI_CHILD_CHANGED:
@@ -309,39 +290,21 @@ LRESULT WindowHost::handleEngineMessage(UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case UI_GET_HWND:
         return reinterpret_cast<LRESULT>(hwnd_);
-    case UI_GROUP_HAS_OTHER:
-        return children_.groupHasOther(endpointOf(wParam), lParam);
-    case UI_NOTIFY_GROUP:
-        return children_.notifyGroup(wParam, lParam);
     default:
         return 0;
     }
 }
 
 LRESULT WindowHost::removeChild(Endpoint* child, bool quiet) {
-    if (children_.indexOf(child) < 0)
-        return 0;
-    if (quiet) {
-        if (children_.hotChild() == child) {
-            children_.forget(child);
-            send(child, UI_MOUSE_LEAVE);
-        }
-    } else {
-        send(child, UI_PARENT_GONE);
-    }
-    if (captureChild_ == child) {
-        captureChild_ = nullptr;
-        subclass_.releaseCapture();
-    }
-    const std::optional<Rect> rect = children_.remove(child);
-    // A control inside the removed one may hold the capture: once torn down
-    // it knows no window any more.
-    if (captureChild_ && send(captureChild_, UI_GET_HWND) == 0) {
-        captureChild_ = nullptr;
-        subclass_.releaseCapture();
-    }
+    const std::optional<Rect> rect = children_.release(child, quiet);
     if (!rect)
-        return 1;
+        return 0;
+    // The child, or a control inside it, may hold the capture: a torn-down
+    // control knows no window any more.
+    if (captureChild_ && (captureChild_ == child || send(captureChild_, UI_GET_HWND) == 0)) {
+        captureChild_ = nullptr;
+        subclass_.releaseCapture();
+    }
     restoreArea(layers(), children_, nullptr, *rect);
     presentArea(*rect);
     return 1;
@@ -354,8 +317,14 @@ void WindowHost::redraw(bool withLayout) {
     height_ = std::max(subclass_.getHeight(), 0);
     if (layered_ && (canvas_.width() != width_ || canvas_.height() != height_))
         canvas_.resize(width_, height_);
-    compositeLayer_.createSurface(width_, height_);
-    backgroundLayer_.createSurface(width_, height_);
+    // New layers only for a new size; the same size starts over on the old ones.
+    if (!backgroundLayer_.hasSurface() || backgroundLayer_.surfaceWidth() != width_ ||
+        backgroundLayer_.surfaceHeight() != height_) {
+        compositeLayer_.createSurface(width_, height_);
+        backgroundLayer_.createSurface(width_, height_);
+    } else {
+        backgroundLayer_.clearArea(0, 0, width_, height_);
+    }
     backgroundLayer_.setTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
     painting_ = true;
     drawBackground();
@@ -436,13 +405,10 @@ void WindowHost::composeChildren() {
 }
 
 LRESULT WindowHost::moveChild(Endpoint* child, const Rect& rect) {
-    const int index = children_.indexOf(child);
-    if (index < 0)
+    const std::optional<Rect> old = corvina::moveChild(layers(), children_, child, rect);
+    if (!old)
         return 0;
-    const Rect old = children_.entries()[static_cast<size_t>(index)].rect;
-    restoreArea(layers(), children_, child, old);
-    presentArea(old);
-    children_.setRect(child, rect);
+    presentArea(*old);
     if (captureChild_ == child)
         captureRect_ = rect;
     return 1;
@@ -492,12 +458,12 @@ void WindowHost::frameMouse(LPARAM lParam, bool buttonDown) {
         return;
     const int zone = frameZone(pointerX(lParam), pointerY(lParam), width_, height_, frameInset_);
     if (zone == 0) {
-        SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
+        SetCursor(LoadCursor(nullptr, IDC_ARROW));
         if (buttonDown)
             handleMessage(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
         return;
     }
-    SetCursor(LoadCursorW(nullptr, zoneCursor(zone)));
+    SetCursor(LoadCursor(nullptr, zoneCursor(zone)));
     if (buttonDown)
         SendMessageW(hwnd_, WM_SYSCOMMAND, zoneSizeCommand(zone), 0);
     else
@@ -571,17 +537,20 @@ void WindowHost::onDestroy() {
         subclass_.releaseCapture();
     }
     children_.parentGone();
-    canvas_.release();
     compositeLayer_.releaseSurface();
     backgroundLayer_.releaseSurface();
-    windowGraphics_.releaseSurface();
-    if (windowDc_)
-        ReleaseDC(hwnd_, windowDc_);
-    windowDc_ = nullptr;
-    subclass_.detach();
+    letGoOfWindow();
     frameImage_.clear();
     frameSurface_.releaseSurface();
     titleIcon_.clear();
+}
+
+void WindowHost::letGoOfWindow() {
+    canvas_.release(); // gives the window its extended style back
+    if (windowDc_)
+        ReleaseDC(hwnd_, windowDc_);
+    windowDc_ = nullptr;
+    subclass_.detach(); // the window's own procedure again
 }
 
 void WindowHost::close() {

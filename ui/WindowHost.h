@@ -47,7 +47,7 @@ struct HostOptions {
 int frameZone(int x, int y, int width, int height, int inset);
 // The WM_SYSCOMMAND that sizes from a zone, and the cursor it shows.
 WPARAM zoneSizeCommand(int zone);
-const wchar_t* zoneCursor(int zone);
+LPCTSTR zoneCursor(int zone);
 
 class WindowHost {
   public:
@@ -122,9 +122,10 @@ class WindowHost {
     bool iconic() const;
     void releaseCapturedChild(bool sendButtonUp);
     LRESULT removeChild(Endpoint* child, bool quiet);
+    // Output and subclassing released; layers, images and children stay.
+    void letGoOfWindow();
 
     LayeredCanvas canvas_;
-    GraphicsObject windowGraphics_;
     GraphicsObject compositeLayer_;
     GraphicsObject backgroundLayer_;
     WindowSubclass subclass_;
@@ -156,8 +157,6 @@ class WindowHost {
     Margins frameMargins_;
     int buttonSkin_ = 0;
     int contentFit_ = 0;
-    HWND ownWindow_ = nullptr;
-    EndpointCallback createCallback_;
     int frameInset_ = 0;
     SystemButtonCallback systemButtonCallback_;
     int buttonsRight_ = 0;

@@ -45,8 +45,6 @@ bool WindowSubclass::attach(HWND window, Handler handler) {
     window_ = window;
     handler_ = std::move(handler);
     attached_ = true;
-    lastMessage_ = static_cast<UINT>(-1);
-    lastWParam_ = static_cast<WPARAM>(-1);
     lastLParam_ = -1;
     readGeometry();
     return true;
@@ -68,7 +66,7 @@ void WindowSubclass::clearFields() {
     window_ = nullptr;
     width_ = height_ = clientWidth_ = clientHeight_ = left_ = top_ = -1;
     boundsLeft_ = boundsRight_ = boundsTop_ = boundsBottom_ = -1;
-    savedLeft_ = savedTop_ = savedRight_ = savedBottom_ = -1;
+    savedRight_ = savedBottom_ = -1;
     minWidth_ = maxWidth_ = minHeight_ = maxHeight_ = -1;
 }
 
@@ -88,8 +86,6 @@ void WindowSubclass::readGeometry() {
 }
 
 LRESULT WindowSubclass::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    lastMessage_ = message;
-    lastWParam_ = wParam;
     lastLParam_ = lParam;
     switch (message) {
     case WM_MOVE:
@@ -292,8 +288,6 @@ bool WindowSubclass::setMoveBounds(int left, int top, int right, int bottom) {
     boundsTop_ = top;
     boundsRight_ = std::max(right, left + width_);
     boundsBottom_ = std::max(bottom, top + height_);
-    savedLeft_ = left;
-    savedTop_ = top;
     savedRight_ = right;
     savedBottom_ = bottom;
     boundsOn_ = true;

@@ -98,15 +98,13 @@ class WindowSubclass {
 
     bool attached_ = false;
     HWND window_ = nullptr;
-    UINT lastMessage_ = 0;
-    WPARAM lastWParam_ = 0;
-    LPARAM lastLParam_ = -1;
+    LPARAM lastLParam_ = -1; // of the message being handled
     PAINTSTRUCT paintState_{};
     Handler handler_;
     int width_ = -1, height_ = -1, clientWidth_ = -1, clientHeight_ = -1, left_ = -1, top_ = -1;
     int boundsLeft_ = -1, boundsRight_ = -1, boundsTop_ = -1, boundsBottom_ = -1;
     bool boundsOn_ = false;
-    int savedLeft_ = -1, savedTop_ = -1, savedRight_ = -1, savedBottom_ = -1;
+    int savedRight_ = -1, savedBottom_ = -1; // the bounds as given, widened again after a resize
     int minWidth_ = -1, maxWidth_ = -1, minHeight_ = -1, maxHeight_ = -1;
     bool limitsOn_ = false;
 };

@@ -3,7 +3,9 @@
 //   -> playing there, all bytes sent once it has played 5 s more, for a 30 MB and a 1 GB MP4 (index at the
 //   front), a 30 MB MP4 with its index at the end and a 30 MB Matroska file, on a fast line (plain loopback)
 //   and a slow one (4 MB/s per connection, 30 ms before each answer), and from the local file for comparison;
-//   the peak memory of the process.
+//   the peak memory of the process. After that the server drops the next connection halfway through its
+//   answer: the figure is how long the picture then took to play 2 s on ("2 s after drop"; about 2000 when the
+//   drop cost nothing, -1 when playback did not survive it).
 // Usage: stream-bench [local|fast|slow] [file-name-part]
 #include "MediaServer.h"
 #include "Player.h"
@@ -12,6 +14,7 @@
 #include <objbase.h>
 #include <psapi.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -31,6 +34,18 @@ struct Figures {
     double seekMs = -1;
     int landedMs = -1;
     double playedMb = 0; // everything sent by the end of 5 s of playing after the seek
+    double afterDropMs = -1; // 2 s of playing after a dropped connection took this long
+    bool dropped = false;    // false: nothing was fetched any more (all of it held) to drop
+};
+
+// Drops the first sizeable answer after it is armed, halfway through.
+struct Dropper {
+    std::atomic<int> state{0}; // 0 idle, 1 armed, 2 dropped
+    void shape(const HttpRequestSeen&, HttpResponse& r) {
+        int armed = 1;
+        if (r.fileLength >= 64 * 1024 && state.compare_exchange_strong(armed, 2))
+            r.dropAfterBytes = static_cast<int64_t>(r.fileLength / 2);
+    }
 };
 
 double peakMemoryMb() {
@@ -40,7 +55,7 @@ double peakMemoryMb() {
     return static_cast<double>(counters.PeakPagefileUsage) / (1 << 20);
 }
 
-Figures measure(HWND parent, MediaServer& server, const std::string& url) {
+Figures measure(HWND parent, MediaServer& server, Dropper& dropper, const std::string& url) {
     Figures f;
     engine::Player player;
     if (!player.create(parent, 0, 0, 640, 360, {}))
@@ -67,6 +82,15 @@ Figures measure(HWND parent, MediaServer& server, const std::string& url) {
             f.landedMs = player.position() - middle;
             pumpMessages(5000);
             f.playedMb = static_cast<double>(server.sent() - sentBefore) / (1 << 20);
+            dropper.state = 1;
+            if (url.rfind("http", 0) == 0 && waitFor([&] { return dropper.state == 2; }, 20000)) {
+                f.dropped = true;
+                const int from = player.position();
+                t = nowMs();
+                if (waitFor([&] { return player.position() >= from + 2000 || player.state() == 0; }, 30000) &&
+                    player.state() != 0)
+                    f.afterDropMs = nowMs() - t;
+            }
         }
     }
     player.close();
@@ -85,8 +109,8 @@ int main(int argc, char** argv) {
     const Line lines[] = {{"local", 0, 0}, {"fast", 0, 0}, {"slow", 4 << 20, 30}};
 
     TestWindow parent(0, 0, 640, 360);
-    std::printf("stream-bench\n%-5s %-22s %10s %10s %10s %8s %12s\n", "line", "file", "open (ms)",
-                "open (MB)", "seek (ms)", "landed", "+5 s (MB)");
+    std::printf("stream-bench\n%-5s %-22s %10s %10s %10s %8s %12s %18s\n", "line", "file", "open (ms)",
+                "open (MB)", "seek (ms)", "landed", "+5 s (MB)", "2 s after drop (ms)");
     for (const Line& line : lines) {
         if (onlyLine && std::strcmp(onlyLine, line.name) != 0)
             continue;
@@ -96,11 +120,16 @@ int main(int argc, char** argv) {
             const std::string shortName(narrow.substr(narrow.rfind('\\') + 1));
             if (onlyFile && shortName.find(onlyFile) == std::string::npos)
                 continue;
-            MediaServer server(path, {line.bytesPerSecond, line.latencyMs});
+            Dropper dropper;
+            MediaServer server(path, {line.bytesPerSecond, line.latencyMs},
+                               [&](const HttpRequestSeen& q, HttpResponse& r) { dropper.shape(q, r); });
             const bool local = std::strcmp(line.name, "local") == 0;
-            const Figures f = measure(parent.hwnd(), server, local ? narrow : server.url());
-            std::printf("%-5s %-22s %10.0f %10.1f %10.0f %+6dms %12.1f\n", line.name, shortName.c_str(),
-                        f.openMs, f.openMb, f.seekMs, f.landedMs, f.playedMb);
+            const Figures f = measure(parent.hwnd(), server, dropper, local ? narrow : server.url());
+            char afterDrop[32] = "no request left";
+            if (f.dropped)
+                std::snprintf(afterDrop, sizeof afterDrop, "%.0f", f.afterDropMs);
+            std::printf("%-5s %-22s %10.0f %10.1f %10.0f %+6dms %12.1f %18s\n", line.name, shortName.c_str(),
+                        f.openMs, f.openMb, f.seekMs, f.landedMs, f.playedMb, local ? "-" : afterDrop);
             std::fflush(stdout);
         }
     }

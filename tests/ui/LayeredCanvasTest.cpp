@@ -20,10 +20,6 @@ class LayeredCanvasTest : public ::testing::Test {
         return session;
     }
     static LONG_PTR exStyle(HWND window) { return GetWindowLongPtrW(window, GWL_EXSTYLE); }
-    // A pixel of the surface as premultiplied BGRA, from the top-left.
-    static uint32_t surfacePixel(const LayeredCanvas& canvas, int x, int y) {
-        return canvas.pixel(x, y);
-    }
 };
 
 TEST_F(LayeredCanvasTest, BindMakesTheWindowLayeredAndReleaseGivesItsStyleBack) {
@@ -81,8 +77,8 @@ TEST_F(LayeredCanvasTest, DrawingIsPresentedOntoTheDisplayWithItsAlpha) {
     ASSERT_TRUE(canvas.presentAtWindow());
     EXPECT_EQ(lastDrawStatus, 0);
     // The surface holds premultiplied BGRA.
-    EXPECT_EQ(surfacePixel(canvas, 10, 10), 0xFFFF0000u);
-    const uint32_t blue = surfacePixel(canvas, 70, 10);
+    EXPECT_EQ(canvas.pixel(10, 10), 0xFFFF0000u);
+    const uint32_t blue = canvas.pixel(70, 10);
     EXPECT_NEAR(static_cast<int>(blue >> 24), 0x80, 1);
     EXPECT_NEAR(static_cast<int>(blue & 0xFF), 0x80, 1);
     // Without a compositor the layer is blended over black.
@@ -111,15 +107,15 @@ TEST_F(LayeredCanvasTest, ClearRectMakesTheAreaTransparentAndResizeStartsEmpty) 
     canvas.flush();
     ASSERT_TRUE(canvas.clearRect(10, 10, 20, 20));
     GdiFlush();
-    EXPECT_EQ(surfacePixel(canvas, 15, 15), 0u);
-    EXPECT_EQ(surfacePixel(canvas, 29, 29), 0u);
-    EXPECT_EQ(surfacePixel(canvas, 30, 30), 0xFF00FF00u);
-    EXPECT_EQ(surfacePixel(canvas, 9, 9), 0xFF00FF00u);
+    EXPECT_EQ(canvas.pixel(15, 15), 0u);
+    EXPECT_EQ(canvas.pixel(29, 29), 0u);
+    EXPECT_EQ(canvas.pixel(30, 30), 0xFF00FF00u);
+    EXPECT_EQ(canvas.pixel(9, 9), 0xFF00FF00u);
     ASSERT_TRUE(canvas.resize(160, 90));
     EXPECT_EQ(canvas.width(), 160);
     EXPECT_EQ(canvas.height(), 90);
-    EXPECT_EQ(surfacePixel(canvas, 0, 0), 0u);
-    EXPECT_EQ(surfacePixel(canvas, 159, 89), 0u);
+    EXPECT_EQ(canvas.pixel(0, 0), 0u);
+    EXPECT_EQ(canvas.pixel(159, 89), 0u);
     EXPECT_TRUE(canvas.fillRectangle(green, 150, 80, 10, 10));
 }
 

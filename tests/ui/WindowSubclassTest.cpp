@@ -16,10 +16,11 @@ TEST(WindowSubclass, TracksGeometryAndHandsMessagesOn) {
     TestWindow window(30, 40, 300, 120);
     WindowSubclass sub;
     std::vector<UINT> seen;
-    ASSERT_TRUE(sub.attach(window.hwnd(), [&](HWND h, UINT m, WPARAM w, LPARAM l) {
+    const auto record = [&](HWND h, UINT m, WPARAM w, LPARAM l) {
         seen.push_back(m);
         return sub.callPrevious(h, m, w, l);
-    }));
+    };
+    ASSERT_TRUE(sub.attach(window.hwnd(), record));
     EXPECT_EQ(sub.getLeft(), 30);
     EXPECT_EQ(sub.getTop(), 40);
     EXPECT_EQ(sub.getWidth(), 300);
@@ -32,10 +33,7 @@ TEST(WindowSubclass, TracksGeometryAndHandsMessagesOn) {
     EXPECT_EQ(sub.getText(), "test");
     EXPECT_EQ(sub.getClassName(), "CorvinaTestWindow");
     // Attaching again replaces the first subclassing: one pass per message.
-    ASSERT_TRUE(sub.attach(window.hwnd(), [&](HWND h, UINT m, WPARAM w, LPARAM l) {
-        seen.push_back(m);
-        return sub.callPrevious(h, m, w, l);
-    }));
+    ASSERT_TRUE(sub.attach(window.hwnd(), record));
     seen.clear();
     SendMessageW(window.hwnd(), WM_USER + 5, 0, 0);
     EXPECT_EQ(std::count(seen.begin(), seen.end(), static_cast<UINT>(WM_USER + 5)), 1);
