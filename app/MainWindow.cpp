@@ -90,21 +90,6 @@ void MainWindow::attachHost() {
     Endpoint* endpoint = host.attach(hwnd(), o);
     if (!endpoint)
         return; // a plain, undrawn window still works
-    host.setMessageHook([this](HWND, UINT message, WPARAM, LPARAM lParam) -> LRESULT {
-        // Until the system buttons are controls of their own, the close
-        // button's place takes its press (no drag starts there) and its
-        // release is the close.
-        if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
-            const RECT box = closeBoxRect();
-            const POINT p{pointerX(lParam), pointerY(lParam)};
-            if (PtInRect(&box, p)) {
-                if (message == WM_LBUTTONUP)
-                    processObjects().mainHost.systemButtonAction(1);
-                return 1;
-            }
-        }
-        return 0; // keys and everything else go on
-    });
     host.setSizeLimits(kMinWidth, kMinHeight);
     host.setFrameInset(4);
     host.setSystemButtonOrigin(4, 4);
@@ -115,7 +100,7 @@ void MainWindow::attachHost() {
     });
     host.layoutCallbackProperty([this](Endpoint*) { layoutFollowers(); });
     // The status line: a label on the title bar that lets the mouse through.
-    if (app.statusLine.create(endpoint, 150, 7, 400, 16))
+    if (app.statusLine.create(endpoint, 150, 7, 400, 16, 0))
         app.statusLine.setMouseTransparent(true);
     host.redraw(true);
 }
@@ -140,13 +125,6 @@ void MainWindow::followMove() const {
         placeWindow(bar, m.left + 5, m.top + height - 5 - windowHeight(bar), 0, 0, false);
     placeWindow(app.videoWindow.hwnd(), m.left + 6, m.top + kTitleHeight, 0, 0, false);
     app.openDialog.dock(hwnd()); // also while hidden
-}
-
-RECT MainWindow::closeBoxRect() const {
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    // Kind 1 of the system-button row: 39 x 19, 4 from the right and the top.
-    return RECT{client.right - 4 - 39, 4, client.right - 4, 4 + 19};
 }
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -24,9 +24,6 @@ class MainWindow : public PlainWindow {
     // Position-only follow, plus the open dialog's dock.
     void followMove() const;
 
-    // Where the close button sits on the title bar (client coordinates).
-    RECT closeBoxRect() const;
-
   protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 

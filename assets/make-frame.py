@@ -6,9 +6,11 @@ hosts keep their frame 4 pixels in from the window edge), then a one-pixel
 outline, a 45-pixel title band shaded top to bottom, a dark rule under it and
 the body. Only the standard library is used."""
 import math
-import struct
+import os
 import sys
-import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from pngkit import png  # noqa: E402
 
 WIDTH, HEIGHT = 40, 70
 INSET = 4          # room for the shadow
@@ -37,16 +39,6 @@ def pixel(x, y):
     if x < 9 or x >= WIDTH - 9 or y >= HEIGHT - 9:
         return (31, 33, 38, 255)
     return (12, 12, 14, 255)
-
-
-def png(width, height, rows):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    raw = b"".join(b"\0" + bytes(v for p in row for v in p) for row in rows)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)  # 8-bit RGBA
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
 def main():

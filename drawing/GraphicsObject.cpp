@@ -115,6 +115,15 @@ bool GraphicsObject::blendTo(HDC target, int x, int y, int alpha, bool perPixelA
     return ok;
 }
 
+bool GraphicsObject::copyFrom(const GraphicsObject& source) {
+    if (!surfaceDc_ || !source.surfaceDc_)
+        return false;
+    source.sync();
+    sync();
+    return BitBlt(surfaceDc_, 0, 0, std::min(width_, source.width_), std::min(height_, source.height_),
+                  source.surfaceDc_, 0, 0, SRCCOPY) != FALSE;
+}
+
 std::vector<uint8_t> GraphicsObject::snapshot(const std::string& format) const {
     if (!bits_)
         return {};
@@ -135,6 +144,11 @@ bool GraphicsObject::clear(Gdiplus::ARGB color) {
 bool GraphicsObject::fillRectangle(const SolidBrush& brush, int x, int y, int width, int height) {
     GdiFlush();
     return noteDrawStatus(GdipFillRectangleI(graphics_.get(), brush.native(), x, y, width, height));
+}
+
+bool GraphicsObject::fillRectangle(Gdiplus::GpBrush* brush, float x, float y, float width, float height) {
+    GdiFlush();
+    return noteDrawStatus(GdipFillRectangle(graphics_.get(), brush, x, y, width, height));
 }
 
 bool GraphicsObject::drawRectangle(const PenObject& pen, int x, int y, int width, int height) {
@@ -194,6 +208,13 @@ bool SolidBrush::create(Gdiplus::ARGB color) {
 
 bool SolidBrush::setColor(Gdiplus::ARGB color) {
     return noteDrawStatus(GdipSetSolidFillColor(brush_.get(), color));
+}
+
+bool GradientBrush::create(float x, float y, float width, float height, Gdiplus::ARGB from, Gdiplus::ARGB to) {
+    const Gdiplus::RectF rect(x, y, width, height);
+    return brush_.recreate([&](Gdiplus::GpLineGradient** out) {
+        return GdipCreateLineBrushFromRectWithAngle(&rect, from, to, 0.0f, FALSE, Gdiplus::WrapModeTile, out);
+    });
 }
 
 } // namespace corvina

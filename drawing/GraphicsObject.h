@@ -55,12 +55,17 @@ class GraphicsObject {
     // Blends the whole surface onto `target` at (x, y): source-over, `alpha`
     // as the constant alpha, with or without the per-pixel alpha.
     bool blendTo(HDC target, int x, int y, int alpha = 255, bool perPixelAlpha = true) const;
+    // Copies `source`'s pixels over this surface's from the top-left corner
+    // (as much as both surfaces hold).
+    bool copyFrom(const GraphicsObject& source);
     // The surface as an image file (PNG when `format` is empty); empty when
     // there is no surface or no encoder has that format.
     std::vector<uint8_t> snapshot(const std::string& format) const;
 
     bool clear(Gdiplus::ARGB color);
     bool fillRectangle(const SolidBrush& brush, int x, int y, int width, int height);
+    // Any brush over a rectangle in world units (bands of fractional width).
+    bool fillRectangle(Gdiplus::GpBrush* brush, float x, float y, float width, float height);
     bool drawRectangle(const PenObject& pen, int x, int y, int width, int height);
     bool drawLine(const PenObject& pen, int x1, int y1, int x2, int y2);
     // `text` is GBK; the layout rectangle is in world units.
@@ -105,6 +110,19 @@ class SolidBrush {
 
   private:
     NativeObject<Gdiplus::GpSolidFill, Gdiplus::DllExports::GdipDeleteBrush> brush_;
+};
+
+// A linear-gradient brush, owned.
+class GradientBrush {
+  public:
+    Gdiplus::GpLineGradient* native() const { return brush_.get(); }
+    // From `from` at the rectangle's left to `to` at its right (angle 0, not
+    // angle-scalable, tiled); replaces the brush held. Fails, leaving the
+    // wrapper empty, for an empty rectangle.
+    bool create(float x, float y, float width, float height, Gdiplus::ARGB from, Gdiplus::ARGB to);
+
+  private:
+    NativeObject<Gdiplus::GpLineGradient, Gdiplus::DllExports::GdipDeleteBrush> brush_;
 };
 
 } // namespace corvina

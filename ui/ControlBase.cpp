@@ -5,18 +5,6 @@
 #include <algorithm>
 
 namespace corvina {
-namespace {
-
-// Copies a whole surface onto another of the same size.
-void copySurface(const GraphicsObject& to, const GraphicsObject& from) {
-    from.sync();
-    to.sync();
-    copyArea(to.surfaceDc(), from.surfaceDc(), {0, 0, from.surfaceWidth(), from.surfaceHeight()},
-             to.surfaceWidth(), to.surfaceHeight());
-}
-
-} // namespace
-
 void WindowTimer::tick(HWND, UINT, UINT_PTR id, DWORD) { send(reinterpret_cast<Endpoint*>(id), WM_TIMER, id, 0); }
 
 void WindowTimer::start(HWND window, Endpoint* target, int interval) {
@@ -479,13 +467,13 @@ void ControlBase::beginTransition(bool keep) {
     transitionOld_.releaseSurface();
     if (running && !keep) {
         // The running fade ends at its target before the new snapshot.
-        copySurface(surface_, transitionNew_);
+        surface_.copyFrom(transitionNew_);
         present();
     }
     transitionNew_.releaseSurface();
     transitionStepCount_ = 0;
     transitionOld_.createSurface(width_, height_);
-    copySurface(transitionOld_, surface_);
+    transitionOld_.copyFrom(surface_);
     surface_.clear(0);
 }
 
@@ -500,7 +488,7 @@ void ControlBase::runTransition(std::optional<int> frames, std::optional<int> in
     transitionInterval_ = std::max(interval.value_or(15), 1);
     transitionStepCount_ = 0;
     transitionNew_.createSurface(width_, height_);
-    copySurface(transitionNew_, surface_);
+    transitionNew_.copyFrom(surface_);
     transitionTimer_.start(hostHwnd_, &transitionStepEndpoint_, transitionInterval_);
     transitionStep();
 }
@@ -521,7 +509,7 @@ void ControlBase::transitionStep() {
     }
     transitionTimer_.stop();
     transitionOld_.releaseSurface();
-    copySurface(surface_, transitionNew_);
+    surface_.copyFrom(transitionNew_);
     transitionNew_.releaseSurface();
     transitionStepCount_ = 0;
     present();

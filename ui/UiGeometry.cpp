@@ -1,6 +1,7 @@
 #include "UiGeometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace corvina {
 
@@ -110,6 +111,52 @@ std::array<std::optional<Rect>, 7> systemButtonRow(int width, int fromRight, int
 FadeStep crossFadeStep(int k, int frames) {
     const double n = frames > 0 ? frames : 1;
     return {static_cast<int>(255.0 - k * 255.0 / n), static_cast<int>(127.0 + k * 128.0 / n)};
+}
+
+SIZE systemButtonSize(int skin, int kind) {
+    const LONG height = skin == 1 ? 20 : 19;
+    if (kind == 1)
+        return {skin == 1 ? 42 : 39, height};
+    return {28, height};
+}
+
+std::vector<Rect> systemButtonFrames(int skin, int kind, bool restore) {
+    // x of each kind's first frame; kind 2's restore glyph follows its own.
+    static constexpr int firstX[2][7] = {{0, 117, 285, 369, 453, 537, 621}, {754, 522, 406, 290, 145, 0, -1}};
+    static constexpr int restoreX[2] = {201, 638};
+    if (kind < 1 || kind > 7)
+        return {};
+    const int s = skin == 1 ? 1 : 0;
+    const int first = kind == 2 && restore ? restoreX[s] : firstX[s][kind - 1];
+    if (first < 0)
+        return {};
+    const SIZE size = systemButtonSize(s, kind);
+    const int count = s == 1 ? 4 : 3, gap = s == 1 ? 1 : 0, top = s == 1 ? 0 : 1;
+    std::vector<Rect> frames;
+    for (int i = 0; i < count; ++i)
+        frames.push_back({first + i * (static_cast<int>(size.cx) + gap), top, static_cast<int>(size.cx),
+                          static_cast<int>(size.cy)});
+    return frames;
+}
+
+Rect maximisedRect(const RECT& workArea, int frameInset) {
+    return {workArea.left - frameInset, workArea.top - frameInset,
+            std::max(static_cast<int>(workArea.right - workArea.left), 0) + 2 * frameInset,
+            std::max(static_cast<int>(workArea.bottom - workArea.top), 0) + 2 * frameInset};
+}
+
+int trackValueAt(int x, int width, int maximum) {
+    if (width <= 0 || maximum <= 0)
+        return 0;
+    const double clampedX = std::clamp(x, 0, width);
+    const double value = std::trunc(static_cast<double>(maximum) / width * clampedX);
+    return static_cast<int>(std::clamp(value, 0.0, static_cast<double>(maximum)));
+}
+
+float trackBandWidth(int value, int width, int maximum) {
+    if (maximum <= 0 || width <= 0 || value <= 0)
+        return 0.0f;
+    return static_cast<float>(static_cast<double>(width) / maximum * value);
 }
 
 } // namespace corvina

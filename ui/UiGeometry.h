@@ -88,4 +88,28 @@ struct FadeStep {
 };
 FadeStep crossFadeStep(int k, int frames);
 
+// The image button's cross-fade: 19 steps between the plain pictures.
+constexpr int kButtonFadeSteps = 19;
+inline FadeStep buttonFadeStep(int k) { return crossFadeStep(k, kButtonFadeSteps + 1); }
+
+// System buttons: kinds 1 close, 2 maximise (its restore glyph with
+// `restore`), 3 minimise, 4..7 spares. The size of a kind's button in a skin
+// (0 or 1) and the rectangles of its frames (normal, hover, pressed and, in
+// skin 1, a fourth) on that skin's sprite sheet; no frames for a kind the
+// skin does not draw.
+SIZE systemButtonSize(int skin, int kind);
+std::vector<Rect> systemButtonFrames(int skin, int kind, bool restore = false);
+
+// Where a maximised host goes: the work area of its monitor, grown by the
+// frame inset on every side so the visible frame meets the work area's edges.
+Rect maximisedRect(const RECT& workArea, int frameInset);
+
+// Track bars. The value at pointer x on a bar `width` wide: x is clamped to
+// the bar first, the division comes before the product, the result is
+// truncated and clamped to 0..maximum. 0 for a zero maximum or width.
+int trackValueAt(int x, int width, int maximum);
+// The width of a band showing `value` on such a bar; 0 for a zero maximum
+// and never negative. A value past the maximum gives a band past the bar.
+float trackBandWidth(int value, int width, int maximum);
+
 } // namespace corvina

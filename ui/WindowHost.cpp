@@ -1,9 +1,8 @@
 #include "WindowHost.h"
 
 #include "DrawStatus.h"
+#include "SystemButtonSheets.h"
 #include "UiEngine.h"
-
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +30,11 @@ UINT buttonUpFor(UINT down) {
     default:
         return WM_LBUTTONUP;
     }
+}
+
+std::vector<uint8_t> sheetBytes(int skin) {
+    const std::span<const unsigned char> sheet = systemButtonSheet(skin);
+    return {sheet.begin(), sheet.end()};
 }
 
 } // namespace
@@ -91,6 +95,9 @@ WindowHost::WindowHost()
 WindowHost::~WindowHost() {
     if (hwnd_ && !destroyed_)
         onDestroy();
+    // The buttons leave while this host's endpoint can still answer them.
+    for (ImageButton& button : systemButtons_)
+        button.destroy();
 }
 
 bool WindowHost::iconic() const { return hwnd_ && IsIconic(hwnd_); }
@@ -146,6 +153,7 @@ Endpoint* WindowHost::attach(HWND window, const HostOptions& o) {
         frameMargins_ = *o.frameMargins;
     if (o.attachCallback)
         o.attachCallback(&endpoint_);
+    createSystemButtons();
     if (o.drawNow.value_or(false))
         redraw(false);
     return &endpoint_;
@@ -328,6 +336,7 @@ void WindowHost::redraw(bool withLayout) {
     backgroundLayer_.setTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
     painting_ = true;
     drawBackground();
+    layOutSystemButtons();
     if (withLayout && layoutCallback_ && !iconic()) {
         EndpointCallback layout = layoutCallback_;
         layout(&endpoint_);
@@ -456,6 +465,9 @@ void WindowHost::present() {
 void WindowHost::frameMouse(LPARAM lParam, bool buttonDown) {
     if (!resizable_ || maximised_ || !hwnd_)
         return;
+    const int x = pointerX(lParam) - frameInset_, y = pointerY(lParam) - frameInset_;
+    if (x < 0 || y < 0 || x > width_ - 2 * frameInset_ || y > height_ - 2 * frameInset_)
+        return; // outside the visible frame: the shadow takes nothing
     const int zone = frameZone(pointerX(lParam), pointerY(lParam), width_, height_, frameInset_);
     if (zone == 0) {
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
@@ -480,22 +492,29 @@ LRESULT WindowHost::systemButtonAction(int kind) {
     case 1:
         return subclass_.callPrevious(hwnd_, WM_CLOSE, 0, 0);
     case 2: {
+        ImageButton& button = systemButtons_[1];
+        const std::vector<uint8_t> sheet = sheetBytes(buttonSkin_);
+        Rect target;
         if (maximised_) {
-            SetWindowPos(hwnd_, HWND_TOP, savedRect_.x, savedRect_.y, savedRect_.width, savedRect_.height, 0);
+            target = savedRect_;
+            button.setImage(sheet, systemButtonFrames(buttonSkin_, 2, false));
         } else {
+            // The work area of the window's monitor, wherever its taskbar is.
+            MONITORINFO monitor{};
+            monitor.cbSize = sizeof monitor;
+            if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor))
+                SystemParametersInfoW(SPI_GETWORKAREA, 0, &monitor.rcWork, 0);
             savedRect_ = {subclass_.getLeft(), subclass_.getTop(), subclass_.getWidth(), subclass_.getHeight()};
-            DEVMODEA mode{};
-            mode.dmSize = sizeof mode;
-            EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
-            APPBARDATA bar{};
-            bar.cbSize = sizeof bar;
-            int taskbar = 0;
-            if (SHAppBarMessage(ABM_GETTASKBARPOS, &bar))
-                taskbar = std::max(0, static_cast<int>(mode.dmPelsHeight) - static_cast<int>(bar.rc.top));
-            SetWindowPos(hwnd_, HWND_TOP, -frameInset_, -frameInset_, GetSystemMetrics(SM_CXSCREEN) + 2 * frameInset_,
-                         GetSystemMetrics(SM_CYSCREEN) - taskbar + 2 * frameInset_, 0);
+            target = maximisedRect(monitor.rcWork, frameInset_);
+            button.setImage(sheet, systemButtonFrames(buttonSkin_, 2, true));
         }
         maximised_ = !maximised_;
+        SetWindowPos(hwnd_, HWND_TOP, target.x, target.y, target.width, target.height, 0);
+        // The other glyph shows now, whatever state the button is in.
+        if (button.state() == ImageButton::Normal)
+            button.draw();
+        else
+            button.resetState();
         return 0;
     }
     case 3:
@@ -551,6 +570,39 @@ void WindowHost::letGoOfWindow() {
         ReleaseDC(hwnd_, windowDc_);
     windowDc_ = nullptr;
     subclass_.detach(); // the window's own procedure again
+}
+
+ImageButton* WindowHost::systemButton(int kind) {
+    return kind >= 1 && kind <= 7 ? &systemButtons_[static_cast<size_t>(kind - 1)] : nullptr;
+}
+
+void WindowHost::createSystemButtons() {
+    const std::vector<uint8_t> sheet = sheetBytes(buttonSkin_);
+    for (int kind = 1; kind <= 7; ++kind) {
+        ImageButton& button = systemButtons_[static_cast<size_t>(kind - 1)];
+        if (!(systemButtonMask_ & (1 << (kind - 1)))) {
+            button.destroy(); // from an earlier attachment
+            continue;
+        }
+        const SIZE size = systemButtonSize(buttonSkin_, kind);
+        const int width = static_cast<int>(size.cx), height = static_cast<int>(size.cy);
+        // The row is laid out by the next redraw; until then at the right edge.
+        button.create(&endpoint_, std::max(subclass_.getWidth() - width, 0), 0, width, height, 0, {}, sheet,
+                      [this](int tag) { systemButtonAction(tag); }, kind, 0,
+                      systemButtonFrames(buttonSkin_, kind, kind == 2 && maximised_));
+    }
+}
+
+void WindowHost::layOutSystemButtons() {
+    std::array<SIZE, 7> sizes{};
+    for (int kind = 1; kind <= 7; ++kind)
+        sizes[static_cast<size_t>(kind - 1)] = systemButtonSize(buttonSkin_, kind);
+    const auto row = systemButtonRow(width_, buttonsRight_, buttonsTop_, buttonSkin_, systemButtonMask_, sizes);
+    for (size_t i = 0; i < row.size(); ++i) {
+        ImageButton& button = systemButtons_[i];
+        if (row[i] && !button.isDestroyed() && (button.getX() != row[i]->x || button.getY() != row[i]->y))
+            button.moveTo(row[i]->x, row[i]->y, row[i]->width, row[i]->height);
+    }
 }
 
 void WindowHost::close() {

@@ -10,10 +10,12 @@
 #include "BitmapObject.h"
 #include "ChildSet.h"
 #include "Endpoint.h"
+#include "ImageButton.h"
 #include "LayeredCanvas.h"
 #include "UiGeometry.h"
 #include "WindowSubclass.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -114,6 +116,10 @@ class WindowHost {
     const GraphicsObject& backgroundLayer() const { return backgroundLayer_; }
     WindowSubclass& subclass() { return subclass_; }
     int presentCount() const { return presents_; }
+    // The system button of kind 1..7 (null outside that range); created at
+    // attach for the kinds of the mask.
+    ImageButton* systemButton(int kind);
+    const Rect& savedRect() const { return savedRect_; }
 
   private:
     Layers layers() const;
@@ -124,10 +130,13 @@ class WindowHost {
     LRESULT removeChild(Endpoint* child, bool quiet);
     // Output and subclassing released; layers, images and children stay.
     void letGoOfWindow();
+    void createSystemButtons();
+    void layOutSystemButtons();
 
     LayeredCanvas canvas_;
     GraphicsObject compositeLayer_;
     GraphicsObject backgroundLayer_;
+    std::array<ImageButton, 7> systemButtons_;
     WindowSubclass subclass_;
     BoundEndpoint<std::function<LRESULT(UINT, WPARAM, LPARAM)>> endpoint_;
     HWND hwnd_ = nullptr;

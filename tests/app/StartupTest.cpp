@@ -190,17 +190,75 @@ TEST(Startup, ExistingEngineLibraryIsNeverRewritten) {
     EXPECT_EQ(readFile(folder.file(L"APlayerCaller.dll")), foreign);
 }
 
+// A press and a release at (x, y) of the main window's client area.
+void clickAt(HWND window, int x, int y) {
+    const LPARAM at = MAKELPARAM(x, y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, at);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+// The system buttons sit 4 from the top right: close 39 wide, then maximise
+// and minimise, 28 each; these are their centres from the right edge.
+constexpr int kCloseFromRight = 4 + 19, kMaximiseFromRight = 4 + 39 + 14, kMinimiseFromRight = 4 + 39 + 28 + 14;
+
 TEST(Startup, TitleBarCloseEndsTheProcessAtOnce) {
     TempFolder folder;
     copyProgramTo(folder);
     RunningProgram program(folder.path());
     FoundWindows w;
     ASSERT_TRUE(program.waitForWindows(w));
-    RECT client{};
-    GetClientRect(w.main, &client);
-    const LPARAM at = MAKELPARAM(client.right - 4 - 11, 4 + 9); // the close box
-    PostMessageW(w.main, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(w.main, WM_LBUTTONUP, 0, at);
+    const RECT m = windowRect(w.main);
+    // The three buttons are drawn: light glyph pixels on the dark title band.
+    for (int fromRight : {kCloseFromRight, kMaximiseFromRight, kMinimiseFromRight}) {
+        EXPECT_TRUE(waitFor([&] {
+            int light = 0;
+            for (uint32_t p : grabScreen(RECT{m.right - fromRight - 8, m.top + 6, m.right - fromRight + 8, m.top + 21}))
+                if ((p & 0xFF) > 0xA0)
+                    ++light;
+            return light > 8;
+        })) << fromRight;
+    }
+    clickAt(w.main, (m.right - m.left) - kCloseFromRight, 13);
+    EXPECT_EQ(program.waitForExit(30000), 0);
+}
+
+TEST(Startup, SystemButtonsMinimiseMaximiseAndRestore) {
+    TempFolder folder;
+    copyProgramTo(folder);
+    RunningProgram program(folder.path());
+    FoundWindows w;
+    ASSERT_TRUE(program.waitForWindows(w));
+    const RECT before = windowRect(w.main);
+    const int width = before.right - before.left;
+
+    // Maximised, the visible frame (4 in from the window's edges) meets the work area.
+    clickAt(w.main, width - kMaximiseFromRight, 13);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(w.main, MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT work = monitor.rcWork;
+    ASSERT_TRUE(waitFor([&] {
+        const RECT r = windowRect(w.main);
+        return r.left == work.left - 4 && r.top == work.top - 4 && r.right == work.right + 4 &&
+               r.bottom == work.bottom + 4;
+    })) << windowRect(w.main).left << "," << windowRect(w.main).top << " " << windowRect(w.main).right;
+    // The followers are laid out for the new size.
+    EXPECT_TRUE(waitFor([&] { return windowRect(w.video).right == work.right + 4 - 6; }));
+
+    // The restore button (where maximise was, at the new width) brings back
+    // exactly the old rectangle.
+    clickAt(w.main, (work.right - work.left + 8) - kMaximiseFromRight, 13);
+    ASSERT_TRUE(waitFor([&] {
+        const RECT r = windowRect(w.main);
+        return EqualRect(&r, &before) != FALSE;
+    }));
+
+    clickAt(w.main, width - kMinimiseFromRight, 13);
+    EXPECT_TRUE(waitFor([&] { return IsIconic(w.main) != FALSE; }));
+    EXPECT_TRUE(IsWindow(w.main));
+
+    PostMessageW(w.main, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.waitForExit(30000), 0);
 }
 

@@ -144,4 +144,86 @@ TEST(UiGeometry, RoundRectCornerClampsPercent) {
     EXPECT_EQ(roundRectCorner(200, 100, 25).height, 25);
 }
 
+TEST(UiGeometry, ButtonFadeAlphasAtTheEndsAndMiddle) {
+    struct Case {
+        int k;
+        FadeStep step;
+    };
+    const Case cases[] = {{1, {242, 133}}, {10, {127, 191}}, {19, {12, 248}}};
+    for (const Case& c : cases)
+        EXPECT_EQ(buttonFadeStep(c.k), c.step) << c.k;
+}
+
+TEST(UiGeometry, SystemButtonFramesOnBothSheets) {
+    struct Case {
+        int skin, kind;
+        bool restore;
+        std::vector<Rect> frames;
+    };
+    const std::vector<Case> cases = {
+        {0, 1, false, {{0, 1, 39, 19}, {39, 1, 39, 19}, {78, 1, 39, 19}}},
+        {0, 2, false, {{117, 1, 28, 19}, {145, 1, 28, 19}, {173, 1, 28, 19}}},
+        {0, 2, true, {{201, 1, 28, 19}, {229, 1, 28, 19}, {257, 1, 28, 19}}},
+        {0, 3, true, {{285, 1, 28, 19}, {313, 1, 28, 19}, {341, 1, 28, 19}}}, // only kind 2 has a restore glyph
+        {0, 7, false, {{621, 1, 28, 19}, {649, 1, 28, 19}, {677, 1, 28, 19}}},
+        {1, 1, false, {{754, 0, 42, 20}, {797, 0, 42, 20}, {840, 0, 42, 20}, {883, 0, 42, 20}}},
+        {1, 2, true, {{638, 0, 28, 20}, {667, 0, 28, 20}, {696, 0, 28, 20}, {725, 0, 28, 20}}},
+        {1, 6, false, {{0, 0, 28, 20}, {29, 0, 28, 20}, {58, 0, 28, 20}, {87, 0, 28, 20}}},
+        {1, 7, false, {}},
+        {0, 0, false, {}},
+        {0, 8, false, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(systemButtonFrames(c.skin, c.kind, c.restore), c.frames) << c.skin << "/" << c.kind;
+    EXPECT_EQ(systemButtonSize(0, 1).cx, 39);
+    EXPECT_EQ(systemButtonSize(1, 1).cx, 42);
+    EXPECT_EQ(systemButtonSize(1, 3).cy, 20);
+}
+
+TEST(UiGeometry, MaximisedRectFillsTheWorkAreaWhereverTheTaskbarIs) {
+    // A 1280 x 800 screen, frame inset 4.
+    struct Case {
+        const char* taskbar;
+        RECT work;
+        Rect expected;
+    };
+    const Case cases[] = {
+        {"bottom", {0, 0, 1280, 760}, {-4, -4, 1288, 768}}, {"top", {0, 40, 1280, 800}, {-4, 36, 1288, 768}},
+        {"left", {60, 0, 1280, 800}, {56, -4, 1228, 808}},  {"right", {0, 0, 1220, 800}, {-4, -4, 1228, 808}},
+        {"hidden", {0, 0, 1280, 800}, {-4, -4, 1288, 808}}, {"second monitor", {1280, 0, 2560, 1024}, {1276, -4, 1288, 1032}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(maximisedRect(c.work, 4), c.expected) << c.taskbar;
+}
+
+TEST(UiGeometry, TrackValuesDivideFirstTruncateAndStayInRange) {
+    struct Case {
+        int x, width, maximum, value;
+    };
+    const Case cases[] = {
+        {153, 153, 100000, 99999},   // the right edge: the division first, then truncation
+        {74, 148, 100000, 49999},    {0, 153, 100000, 0},         {1, 100, 100, 1},
+        {-3, 153, 100000, 0},        // a release just left of the bar
+        {-32768, 153, 100000, 0},    {400, 153, 100000, 99999},   // right of it: as at the edge
+        {1000, 1000, 7200000, 7200000}, // a two-hour movie in milliseconds
+        {3, 3, 2147483647, 2147483647}, // no overflow at the largest maximum
+        {50, 100, 0, 0},             // no maximum
+        {50, 0, 100, 0},             // no track
+        {50, 100, -5, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(trackValueAt(c.x, c.width, c.maximum), c.value) << c.x << " on " << c.width << " of " << c.maximum;
+}
+
+TEST(UiGeometry, TrackBandsFollowTheValue) {
+    struct Case {
+        int value, width, maximum;
+        float band;
+    };
+    const Case cases[] = {{50, 200, 100, 100.0f}, {100, 200, 100, 200.0f}, {150, 200, 100, 300.0f},
+                          {-10, 200, 100, 0.0f},  {50, 200, 0, 0.0f},      {3600000, 500, 7200000, 250.0f}};
+    for (const Case& c : cases)
+        EXPECT_FLOAT_EQ(trackBandWidth(c.value, c.width, c.maximum), c.band) << c.value;
+}
+
 } // namespace
