@@ -6,10 +6,19 @@
 
 namespace corvina {
 
-void AppOnlineHost::setStatus(const std::string& text) {
-    if (mainWindow_)
-        SendMessageW(mainWindow_, kStatusTextMessage, 0, reinterpret_cast<LPARAM>(&text));
+bool postStatusText(HWND mainWindow, const std::string& text) {
+    auto copy = std::make_unique<std::string>(text);
+    if (!mainWindow || !PostMessageW(mainWindow, kStatusTextMessage, 0, reinterpret_cast<LPARAM>(copy.get())))
+        return false;
+    copy.release(); // the window's now
+    return true;
 }
+
+std::unique_ptr<std::string> takeStatusText(LPARAM lParam) {
+    return std::unique_ptr<std::string>(reinterpret_cast<std::string*>(lParam));
+}
+
+void AppOnlineHost::setStatus(const std::string& text) { postStatusText(mainWindow_, text); }
 
 void AppOnlineHost::showError(const std::string& text) {
     MessageBoxW(nullptr, gbkToWide(text).c_str(), gbkToWide("信息：").c_str(),

@@ -7,14 +7,22 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <string>
+
 namespace corvina {
 
 class OpenDialog;
 class PlayerEngine;
 
-// Sent to the main window with a `const std::string*` (GBK): the status line
-// shows it. Synchronous, so worker threads can send it.
+// Posted to the main window with an owned `std::string*` (GBK) in lParam: the
+// status line shows it on the window thread. Posting never waits on the
+// window thread, so a worker cannot block on it.
 inline constexpr UINT kStatusTextMessage = WM_APP + 20;
+// Posts a copy of `text`; false (nothing posted) when the window is gone.
+bool postStatusText(HWND mainWindow, const std::string& text);
+// The text of a kStatusTextMessage, taken over from its lParam.
+std::unique_ptr<std::string> takeStatusText(LPARAM lParam);
 
 class AppOnlineHost : public OnlineHost {
   public:

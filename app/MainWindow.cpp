@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "LaunchArguments.h"
+#include "PlayerGeometry.h"
 #include "ProcessObjects.h"
 #include "Resources.h"
 #include "UiEngine.h"
@@ -34,11 +35,13 @@ int windowHeight(HWND hwnd) {
 }
 
 bool MainWindow::load() {
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+    // With the open dialog docked at its right, where the pair fits.
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const POINT at = mainWindowStart(work, kWidth, kHeight, OpenDialog::kWidth, OpenDialog::kHeight);
     if (!createWindow(0, L"Corvina",
-                      WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN,
-                      x > 0 ? x : 0, y > 0 ? y : 0, kWidth, kHeight, nullptr))
+                      WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN, at.x, at.y,
+                      kWidth, kHeight, nullptr))
         return false;
     createdStep();
     return true;
@@ -99,14 +102,13 @@ void MainWindow::attachHost() {
         return 0;
     });
     host.layoutCallbackProperty([this](Endpoint*) { layoutFollowers(); });
-    // The status line: a label on the title bar that lets the mouse through.
-    if (app.statusLine.create(endpoint, 150, 7, 400, 16, 0))
-        app.statusLine.setMouseTransparent(true);
     host.redraw(true);
 }
 
 void MainWindow::layoutFollowers() const {
     const ProcessObjects& app = processObjects();
+    if (app.player.fullScreen())
+        return; // the picture and the bar cover the screen until full screen ends
     const RECT m = screenRect();
     const int width = m.right - m.left, height = m.bottom - m.top;
     HWND bar = app.controlBarWindow.hwnd();
@@ -119,19 +121,36 @@ void MainWindow::layoutFollowers() const {
 
 void MainWindow::followMove() const {
     ProcessObjects& app = processObjects();
-    const RECT m = screenRect();
-    const int height = m.bottom - m.top;
-    if (HWND bar = app.controlBarWindow.hwnd())
-        placeWindow(bar, m.left + 5, m.top + height - 5 - windowHeight(bar), 0, 0, false);
-    placeWindow(app.videoWindow.hwnd(), m.left + 6, m.top + kTitleHeight, 0, 0, false);
-    app.openDialog.dock(hwnd()); // also while hidden
+    if (!app.player.fullScreen()) {
+        const RECT m = screenRect();
+        const int height = m.bottom - m.top;
+        if (HWND bar = app.controlBarWindow.hwnd())
+            placeWindow(bar, m.left + 5, m.top + height - 5 - windowHeight(bar), 0, 0, false);
+        placeWindow(app.videoWindow.hwnd(), m.left + 6, m.top + kTitleHeight, 0, 0, false);
+    }
+    app.openDialog.dock(hwnd()); // also while hidden, and in full screen
+}
+
+void MainWindow::placeForFullScreen(bool on) const {
+    const ProcessObjects& app = processObjects();
+    if (!on) {
+        layoutFollowers();
+        return;
+    }
+    HWND video = app.videoWindow.hwnd(), bar = app.controlBarWindow.hwnd();
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    placeWindow(video, 0, 0, width, height, true);
+    if (bar) {
+        const int barHeight = windowHeight(bar);
+        placeWindow(bar, -1, height - barHeight, width + 2, barHeight, true);
+    }
 }
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kStatusTextMessage:
-        if (const auto* text = reinterpret_cast<const std::string*>(lParam))
-            processObjects().statusLine.text(*text);
+        if (const std::unique_ptr<std::string> text = takeStatusText(lParam))
+            processObjects().player.bar().statusLine().text(*text);
         return 0;
     case WM_WINDOWPOSCHANGED: {
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);

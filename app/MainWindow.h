@@ -21,8 +21,12 @@ class MainWindow : public PlainWindow {
 
     // The layout callback: VideoWindow and ControlBarWindow over the frame.
     void layoutFollowers() const;
-    // Position-only follow, plus the open dialog's dock.
+    // Position-only follow, plus the open dialog's dock; in full screen only
+    // the dialog follows.
     void followMove() const;
+    // VideoWindow over the whole screen with the bar along its bottom, or
+    // both back over this window.
+    void placeForFullScreen(bool on) const;
 
   protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

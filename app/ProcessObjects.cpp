@@ -8,6 +8,7 @@
 #include "TextConvert.h"
 #include "ProgramPath.h"
 #include "Resources.h"
+#include "WaitPumping.h"
 
 #include <commctrl.h>
 
@@ -43,19 +44,56 @@ void ProcessObjects::handleLaunchArgument(const std::string& argument) {
     online->handleLaunchArgument(argument);
 }
 
-void ProcessObjects::stateTimerTick() {
-    const int state = engine.state();
-    if (state == 0)
-        return;
-    // The history side: resume once, then store the position while playing.
-    const int resumeAt = online->stateTick(engine.state(), engine.position());
-    if (resumeAt >= 0)
-        engine.seek(resumeAt);
+void ProcessObjects::hideWebView() { videoWindow.hideWebView(); }
+
+int ProcessObjects::listIndex() { return online->listIndex(); }
+
+int ProcessObjects::rowCount() { return openDialog.rowCount(); }
+
+void ProcessObjects::playRow(int row) {
+    openDialog.selectRow(row);
+    online->playSelectedRow();
 }
 
-void ProcessObjects::engineMessage(UINT, WPARAM, LPARAM) {}
+void ProcessObjects::showFileList() {
+    if (openDialog.loaded())
+        ShowWindow(openDialog.hwnd(), SW_SHOW);
+    else
+        (void)openDialog.load(nullptr, openDialogActions());
+}
 
-void ProcessObjects::bufferingReport(int) {}
+void ProcessObjects::openPictureAdjustment() {}
+
+void ProcessObjects::placeForFullScreen(bool on) { mainWindow.placeForFullScreen(on); }
+
+void ProcessObjects::startHoldTimer() { SetTimer(videoWindow.hwnd(), VideoWindow::kHoldTimer, 200, nullptr); }
+
+void ProcessObjects::stopHoldTimer() { KillTimer(videoWindow.hwnd(), VideoWindow::kHoldTimer); }
+
+void ProcessObjects::beginMainWindowMove() {
+    // From where the pointer is, so the window does not jump to it.
+    POINT p{};
+    GetCursorPos(&p);
+    SendMessageW(mainWindow.hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
+}
+
+int ProcessObjects::historyTick(int state, int position) { return online->stateTick(state, position); }
+
+void ProcessObjects::setBarOpacity(int alpha) { controlBarHost.setOpacity(alpha); }
+
+void ProcessObjects::showBar(bool visible) {
+    ShowWindow(controlBarWindow.hwnd(), visible ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
+int ProcessObjects::barTop() { return controlBarWindow.screenRect().top; }
+
+int ProcessObjects::pointerY() {
+    POINT p{};
+    GetCursorPos(&p);
+    return p.y;
+}
+
+void ProcessObjects::waitPumping(int milliseconds) { corvina::waitPumping(milliseconds); }
 
 int runProgram() {
     // 1-2: construct every object; the end routine is this scope's exit.

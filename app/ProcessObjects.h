@@ -9,8 +9,8 @@
 #include "MainWindow.h"
 #include "OnlineController.h"
 #include "OpenDialog.h"
+#include "Player.h"
 #include "PlayerEngine.h"
-#include "TextLabel.h"
 #include "VideoWindow.h"
 #include "WindowHost.h"
 
@@ -20,19 +20,17 @@
 
 namespace corvina {
 
-struct ProcessObjects {
+struct ProcessObjects : PlayerShell {
     // Declared first, destroyed last: the windows and the engine go before it.
     GdiplusSession gdiplus;
     PlayerEngine engine;
     EngineConfig engineSettings; // the standalone one, bound when VideoWindow is created
 
     // resumePending, listIndex, pendingStatus and currentInfoHash live in the
-    // online controller, which worker threads share.
-    int fullscreenOn = 0;
+    // online controller, which worker threads share; fullscreenOn, barHidden
+    // and fadeSerial in the player; the UI engine's two switches with it
+    // (uiEngine()).
     std::vector<std::string> launchArguments;
-    int barHidden = 0;
-    int fadeSerial = 0;
-    // The UI engine's two switches live with it (uiEngine()).
 
     // The hosts outlive their windows; each is attached once, when its window is made.
     WindowHost mainHost;
@@ -43,7 +41,8 @@ struct ProcessObjects {
     VideoWindow videoWindow;
     ControlBarWindow controlBarWindow;
     OpenDialog openDialog;
-    TextLabel statusLine; // on MainWindow's title bar
+    // After the hosts and windows: its controls leave the hosts first.
+    Player player{engine, engineSettings, *this};
 
     AppOnlineHost onlineHost{openDialog, engine};
     std::shared_ptr<OnlineController> online;
@@ -53,10 +52,23 @@ struct ProcessObjects {
     OpenDialogActions openDialogActions();
     void handleLaunchArgument(const std::string& argument);
 
-    // The state timer and the engine's callbacks.
-    void stateTimerTick();
-    void engineMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void bufferingReport(int percent);
+    // The player's view of the windows and the online side.
+    void hideWebView() override;
+    int listIndex() override;
+    int rowCount() override;
+    void playRow(int row) override;
+    void showFileList() override;
+    void openPictureAdjustment() override;
+    void placeForFullScreen(bool on) override;
+    void startHoldTimer() override;
+    void stopHoldTimer() override;
+    void beginMainWindowMove() override;
+    int historyTick(int state, int position) override;
+    void setBarOpacity(int alpha) override;
+    void showBar(bool visible) override;
+    int barTop() override;
+    int pointerY() override;
+    void waitPumping(int milliseconds) override;
 };
 
 // The process's objects; valid from start-up to the end routine.

@@ -4,17 +4,38 @@
 #include "ProcessObjects.h"
 #include "Resources.h"
 
+#include <memory>
+
 namespace corvina {
 namespace {
 // The identifier handed to the engine as item 3.
 constexpr char kEngineIdentifier[] = "{8A4C6F7E-2B1D-4E3A-9C5F-0D7B6E1A2F34}";
+
+constexpr UINT kRaiseBar = WM_APP + 33;
+
+// Keys reach the player from either host; the message goes on.
+LRESULT keyFilter(HWND, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_KEYDOWN)
+        processObjects().player.handleKey(wParam);
+    return 0;
+}
+
 } // namespace
 
 bool VideoWindow::load(HWND owner) {
     if (!createWindow(0, L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0, kWidth, kHeight, owner))
         return false;
+    // The web view never loads a page: it stays hidden and only keeps its
+    // place in the middle of the picture.
+    webView_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 48, 96, kWebViewWidth, kWebViewHeight, hwnd(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
     bindEngine();
     return true;
+}
+
+void VideoWindow::hideWebView() {
+    if (webView_)
+        ShowWindow(webView_, SW_HIDE);
 }
 
 void VideoWindow::bindEngine() {
@@ -29,14 +50,52 @@ void VideoWindow::bindEngine() {
 }
 
 LRESULT VideoWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    ProcessObjects& app = processObjects();
     switch (message) {
-    case WM_SIZE:
-        processObjects().engine.move(0, 0, LOWORD(lParam), HIWORD(lParam));
+    case WM_SIZE: {
+        const int width = LOWORD(lParam), height = HIWORD(lParam);
+        app.engine.move(0, 0, width, height);
+        if (webView_)
+            SetWindowPos(webView_, nullptr, (width - kWebViewWidth) / 2, (height - kWebViewHeight) / 2, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_ACTIVATE:
+        // Activated (a click on the picture focuses the engine's window):
+        // once that is done, the bar it owns is put back on top of it. Some
+        // window systems raise a focused window over its owned ones (Wine).
+        if (LOWORD(wParam) != WA_INACTIVE)
+            PostMessageW(hwnd(), kRaiseBar, 0, 0);
+        return PlainWindow::handleMessage(message, wParam, lParam);
+    case kRaiseBar:
+        if (HWND bar = app.controlBarWindow.hwnd(); bar && IsWindowVisible(bar)) {
+            // Already first in z-order, a plain raise changes nothing the
+            // window system sees; out of the top band and back does.
+            SetWindowPos(bar, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetWindowPos(bar, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
         return 0;
     case WM_TIMER:
         if (wParam == kStateTimer)
-            processObjects().stateTimerTick();
+            app.player.stateTick();
+        else if (wParam == kHoldTimer)
+            app.player.holdTick();
         return 0;
+    case kEngineMessageEvent: {
+        const std::unique_ptr<EngineEvent> event(reinterpret_cast<EngineEvent*>(lParam));
+        if (event)
+            app.player.engineMessage(event->message, event->wParam, event->lParam);
+        return 0;
+    }
+    case kEngineBufferingEvent:
+        app.player.buffering(static_cast<int>(wParam));
+        return 0;
+    case kEngineMissingDecoderEvent: {
+        const std::unique_ptr<std::string> name(reinterpret_cast<std::string*>(lParam));
+        if (name)
+            showMissingDecoder(*name);
+        return 0;
+    }
     case WM_ERASEBKGND: {
         RECT r{};
         GetClientRect(hwnd(), &r);
@@ -53,7 +112,8 @@ bool ControlBarWindow::load(HWND owner) {
         return false;
     // Layered and all but transparent (alpha 1: still under the mouse); the
     // bar's controls draw on it and it fades through the host's opacity.
-    WindowHost& host = processObjects().controlBarHost;
+    ProcessObjects& app = processObjects();
+    WindowHost& host = app.controlBarHost;
     HostOptions o;
     o.backgroundColour = RGB(0, 0, 0);
     o.transparency = 254;
@@ -63,12 +123,25 @@ bool ControlBarWindow::load(HWND owner) {
     o.backgroundMode = 0;
     o.systemButtonMask = 0;
     o.resizable = false;
-    if (host.attach(hwnd(), o)) {
-        host.setMessageHook([](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; }); // the key filter's place
-        host.layoutCallbackProperty([](Endpoint*) {});
+    Endpoint* endpoint = host.attach(hwnd(), o);
+    if (endpoint) {
+        host.setMessageHook(keyFilter);
+        host.layoutCallbackProperty([&host](Endpoint*) { processObjects().player.bar().layout(host.width(), host.height()); });
         host.dragByClientProperty(false);
     }
+    if (app.mainHost.hwnd())
+        app.mainHost.setMessageHook(keyFilter);
+    app.player.createControls(endpoint, app.mainHost.hwnd() ? app.mainHost.getEndpoint() : nullptr, kWidth, kHeight);
+    SetTimer(hwnd(), kFadeTimer, 100, nullptr);
     return true;
+}
+
+LRESULT ControlBarWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kFadeTimer) {
+        processObjects().player.fadeTick();
+        return 0;
+    }
+    return PlainWindow::handleMessage(message, wParam, lParam);
 }
 
 } // namespace corvina

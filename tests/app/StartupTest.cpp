@@ -84,6 +84,9 @@ std::wstring copyProgramTo(const TempFolder& folder) {
     return folder.path();
 }
 
+// The engine's video window inside VideoWindow.
+constexpr wchar_t kEngineWindowClass[] = L"CorvinaEngineVideo";
+
 RECT windowRect(HWND hwnd) {
     RECT r{};
     GetWindowRect(hwnd, &r);
@@ -119,7 +122,7 @@ TEST(Startup, EmptyFolderGetsTheEngineAndTheFourWindowsInPlace) {
     EXPECT_EQ(d.top, m.top);
 
     // The engine's video window fills VideoWindow and shows the idle logo on black.
-    HWND engineWindow = GetWindow(w.video, GW_CHILD);
+    HWND engineWindow = FindWindowExW(w.video, nullptr, kEngineWindowClass, nullptr);
     ASSERT_NE(engineWindow, nullptr);
     const RECT e = windowRect(engineWindow);
     EXPECT_EQ(e.right - e.left, v.right - v.left);
@@ -186,7 +189,7 @@ TEST(Startup, ExistingEngineLibraryIsNeverRewritten) {
     RunningProgram program(folder.path());
     FoundWindows w;
     ASSERT_TRUE(program.waitForWindows(w)); // the windows come up without an engine
-    EXPECT_EQ(GetWindow(w.video, GW_CHILD), nullptr);
+    EXPECT_EQ(FindWindowExW(w.video, nullptr, kEngineWindowClass, nullptr), nullptr);
     EXPECT_EQ(readFile(folder.file(L"APlayerCaller.dll")), foreign);
 }
 

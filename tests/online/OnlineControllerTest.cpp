@@ -70,7 +70,8 @@ class OnlineTest : public ::testing::Test {
         // The main window shows status texts sent to it, as the program's does.
         mainProc.attach(main.hwnd(), [this](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
             if (m == kStatusTextMessage) {
-                status = *reinterpret_cast<const std::string*>(l);
+                if (const std::unique_ptr<std::string> text = takeStatusText(l))
+                    status = *text;
                 return 0;
             }
             return mainProc.callPrevious(h, m, w, l);
@@ -217,7 +218,7 @@ TEST_F(OnlineTest, MainPathResolvesPlaysAndRecords) {
     host.opened.clear();
     online->resolveSelectedRow();
     EXPECT_TRUE(host.openedNow().empty());
-    EXPECT_EQ(statusText(), kServerErrorStatus);
+    EXPECT_TRUE(waitFor([&] { return statusText() == kServerErrorStatus; }));
 }
 
 TEST_F(OnlineTest, PlaySelectedRowNeedsASelection) {
