@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -73,6 +75,29 @@ BOOL CALLBACK matchTopLevel(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+struct OwnedSearch {
+    DWORD pid;
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK matchOwned(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<OwnedSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == search->pid && GetWindow(hwnd, GW_OWNER) == search->owner) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+RECT rectOf(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
 class Program : public ChildProcess {
   public:
     Program(const std::wstring& folder, const std::wstring& arguments)
@@ -81,6 +106,13 @@ class Program : public ChildProcess {
     HWND findTopLevel(const std::string& title) const {
         TopLevelSearch search{pid(), gbkToWide(title), nullptr};
         EnumWindows(&matchTopLevel, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+    // The program's top-level window owned by `owner`: VideoWindow is owned
+    // by the main window, the control bar by VideoWindow.
+    HWND ownedBy(HWND owner) const {
+        OwnedSearch search{pid(), owner, nullptr};
+        EnumWindows(&matchOwned, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
     HWND list() const {
@@ -119,6 +151,14 @@ class Program : public ChildProcess {
         const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
         PostMessageW(list(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
         PostMessageW(list(), WM_LBUTTONUP, 0, at);
+    }
+
+    // A press and release at (x, y) of `window`'s client area.
+    static void click(HWND window, int x, int y) {
+        const LPARAM at = MAKELPARAM(x, y);
+        PostMessageW(window, WM_MOUSEMOVE, 0, at);
+        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(window, WM_LBUTTONUP, 0, at);
     }
 
     void closeFromTitleBar() const {
@@ -208,6 +248,114 @@ TEST(EndToEnd, LaunchLinkSearchPlayAndContinueAfterRestart) {
         60000))
         << iniValue(folder.path(), "播放进度");
     again.closeFromTitleBar();
+}
+
+// A grab of the middle of the picture, to tell frames apart.
+std::vector<uint32_t> pictureSample(HWND video) {
+    const RECT v = rectOf(video);
+    const int cx = (v.left + v.right) / 2, cy = (v.top + v.bottom) / 2;
+    return grabScreen(RECT{cx - 120, cy - 80, cx + 120, cy + 80});
+}
+
+TEST(EndToEnd, ThePlayerWindowsTheBarAndFullScreen) {
+    ASSERT_FALSE(servicePort().empty()) << "the swarm service is not running";
+    const std::string host = "127.0.0.1:" + servicePort();
+    for (const char* name : {"CORVINA_INDEX_HOST", "CORVINA_RESOLVE_HOST", "CORVINA_CODE_HOST"})
+        SetEnvironmentVariableA(name, host.c_str());
+    TempFolder folder;
+    ASSERT_TRUE(
+        CopyFileW((binDirectory() + L"\\Corvina.exe").c_str(), folder.file(L"Corvina.exe").c_str(), FALSE));
+    Program program(folder.path(), gbkToWide(std::string("velmarino://play/?hash=") + kHash));
+    ASSERT_TRUE(waitFor([&] { return program.rows() == 2; }, 60000)) << serviceRequests();
+    HWND main = program.findTopLevel("Corvina");
+    HWND dialog = program.findTopLevel("文件打开方式");
+    HWND video = program.ownedBy(main);
+    ASSERT_NE(video, nullptr);
+    HWND bar = program.ownedBy(video);
+    ASSERT_NE(bar, nullptr);
+    HWND picture = FindWindowExW(video, nullptr, L"CorvinaEngineVideo", nullptr);
+    ASSERT_NE(picture, nullptr);
+
+    // At the minimum size the picture and the bar fill the frame.
+    SetWindowPos(main, nullptr, 100, 50, 770, 480, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(waitFor([&] {
+        const RECT v = rectOf(video), b = rectOf(bar);
+        return v.left == 106 && v.top == 76 && v.right - v.left == 758 && v.bottom - v.top == 448 &&
+               b.left == 105 && b.top == 50 + 424 && b.right - b.left == 760 && b.bottom - b.top == 51;
+    })) << rectOf(bar).left << "," << rectOf(bar).top << " " << rectOf(bar).right;
+
+    // The first row plays (20 s of a moving test picture).
+    program.doubleClick(0);
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const std::vector<uint32_t> a = pictureSample(video);
+            Sleep(300);
+            return a != pictureSample(video) && std::count(a.begin(), a.end(), 0u) < 1000;
+        },
+        60000));
+    // Resolutions asked of the service so far.
+    auto resolutions = [] {
+        const std::string seen = serviceRequests();
+        size_t n = 0;
+        for (size_t at = seen.find("code.php"); at != std::string::npos; at = seen.find("code.php", at + 1))
+            ++n;
+        return n;
+    };
+    const size_t before = resolutions();
+
+    // Previous on the first row does nothing; the bar's "next" plays row 1.
+    // The bar is 760 wide: previous at 324, next at 402 (33 x 33, from y 12).
+    Program::click(bar, 324 + 16, 12 + 16);
+    Sleep(1000);
+    EXPECT_EQ(resolutions(), before);
+
+    // A quick click on the picture pauses it: the picture stands still.
+    PostMessageW(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+    PostMessageW(picture, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+    ASSERT_TRUE(waitFor([&] {
+        const std::vector<uint32_t> a = pictureSample(video);
+        Sleep(400);
+        return a == pictureSample(video);
+    }));
+    // Right arrow seeks 3 s on: the paused picture changes once.
+    const std::vector<uint32_t> paused = pictureSample(video);
+    PostMessageW(picture, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_TRUE(waitFor([&] { return pictureSample(video) != paused; }));
+
+    // Full screen: the picture covers the screen, the bar runs along its bottom.
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    PostMessageW(picture, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(50, 50));
+    ASSERT_TRUE(waitFor([&] {
+        const RECT v = rectOf(video), b = rectOf(bar);
+        return v.left == 0 && v.top == 0 && v.right == width && v.bottom == height && b.left == -1 &&
+               b.right == width + 1 && b.bottom == height;
+    }));
+    // The pointer high up fades the bar out; down at the bottom, back in.
+    SetCursorPos(width / 2, 100);
+    EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(bar); }, 30000));
+    SetCursorPos(width / 2, height - 5);
+    EXPECT_TRUE(waitFor([&] { return IsWindowVisible(bar) != FALSE; }, 30000));
+    // Moving the main window now moves only the docked dialog.
+    SetWindowPos(main, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(waitFor([&] { return rectOf(dialog).left == 30 + 770 && rectOf(dialog).top == 40; }));
+    EXPECT_EQ(rectOf(video).left, 0);
+    EXPECT_EQ(rectOf(bar).left, -1);
+
+    // Leaving puts both back over the main window, the bar whole.
+    SetCursorPos(width / 2, 100);
+    PostMessageW(picture, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(50, 50));
+    ASSERT_TRUE(waitFor([&] {
+        const RECT v = rectOf(video), b = rectOf(bar);
+        return v.left == 36 && v.top == 66 && v.right - v.left == 758 && b.left == 35 && b.top == 40 + 424 &&
+               IsWindowVisible(bar);
+    }, 30000));
+
+    // Next plays the second row: its file is resolved.
+    Program::click(bar, 402 + 16, 12 + 16);
+    const std::string sha1 = program.cell(1, 3);
+    EXPECT_TRUE(waitFor([&] { return serviceRequests().find("sha1=" + sha1) != std::string::npos; }, 60000))
+        << serviceRequests();
+    program.closeFromTitleBar();
 }
 
 } // namespace

@@ -12,18 +12,6 @@ using namespace testing_support;
 
 namespace {
 
-std::wstring mediaPath(const wchar_t* name) {
-    return binDirectory() + L"\\..\\media\\" + name;
-}
-
-std::string gbkPath(const std::wstring& path) {
-    int n = WideCharToMultiByte(936, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(936, 0, path.c_str(), -1, s.data(), n, nullptr, nullptr);
-    s.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
-    return s;
-}
-
 // What the callbacks saw; they arrive on the test's (creating) thread.
 struct Seen {
     std::vector<int> buffering;

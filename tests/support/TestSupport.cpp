@@ -161,6 +161,16 @@ int ChildProcess::waitForExit(int timeoutMs) const {
     return static_cast<int>(code);
 }
 
+std::wstring mediaPath(const wchar_t* name) { return binDirectory() + L"\\..\\media\\" + name; }
+
+std::string gbkPath(const std::wstring& path) {
+    const int n = WideCharToMultiByte(936, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(936, 0, path.c_str(), -1, s.data(), n, nullptr, nullptr);
+    s.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
+    return s;
+}
+
 TestWindow::TestWindow(int x, int y, int width, int height, bool visible) {
     static const wchar_t* cls = [] {
         WNDCLASSW wc{};

@@ -33,6 +33,10 @@ std::vector<uint8_t> readFile(const std::wstring& path);
 bool writeFile(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::wstring& path);
 std::wstring binDirectory(); // where the test programs, Corvina.exe and the engine library are
+// A file of the generated test media (tools/make-test-media.sh).
+std::wstring mediaPath(const wchar_t* name);
+// A path in the ANSI code page (GBK), as the engine takes it.
+std::string gbkPath(const std::wstring& path);
 
 // Screen pixels (0x00RRGGBB) of a rectangle, read back from the display.
 std::vector<uint32_t> grabScreen(const RECT& rect);
@@ -60,7 +64,9 @@ class ChildProcess {
     DWORD pid_ = 0;
 };
 
-// A plain top-level window to parent things in tests.
+// A plain top-level window to parent things in tests. Keep it hidden unless
+// the test reads the screen: under Wine without a window manager, hiding or
+// destroying a shown window waits two seconds for the manager that is not there.
 class TestWindow {
   public:
     TestWindow(int x, int y, int width, int height, bool visible = true);

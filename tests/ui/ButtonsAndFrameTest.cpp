@@ -88,7 +88,7 @@ TEST_F(ButtonsAndFrameTest, AClickIsAPressAndAReleaseOnTheButton) {
         {"held down", {{move, 25, 25}, {down, 25, 25}}, 0, ImageButton::Pressed, kBlue, true},
         {"held down outside", {{move, 25, 25}, {down, 25, 25}, {move, 100, 60}}, 0, ImageButton::Normal, kRed, true},
     };
-    TestWindow window(50, 50, 200, 100);
+    TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
     Endpoint* parent = attachPlain(host, window.hwnd());
     for (const Case& c : cases) {
@@ -114,7 +114,7 @@ TEST_F(ButtonsAndFrameTest, AClickIsAPressAndAReleaseOnTheButton) {
 
 TEST_F(ButtonsAndFrameTest, TextAndABadImage) {
     NoAnimation still;
-    TestWindow window(50, 50, 200, 100);
+    TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
     Endpoint* parent = attachPlain(host, window.hwnd());
     ImageButton button;
@@ -140,7 +140,7 @@ TEST_F(ButtonsAndFrameTest, TextAndABadImage) {
 }
 
 TEST_F(ButtonsAndFrameTest, AnInterruptedFadeEndsOnItsTargetAndTheNextStartsThere) {
-    TestWindow window(50, 50, 200, 100);
+    TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
     Endpoint* parent = attachPlain(host, window.hwnd());
     ImageButton button;
@@ -171,7 +171,7 @@ TEST_F(ButtonsAndFrameTest, AnInterruptedFadeEndsOnItsTargetAndTheNextStartsTher
 
 TEST_F(ButtonsAndFrameTest, SystemButtonsAreDrawnInARowAndAct) {
     NoAnimation still;
-    TestWindow window(50, 50, 300, 200);
+    TestWindow window(50, 50, 300, 200, false);
     WindowHost host;
     HostOptions o;
     o.systemButtonMask = 7;
@@ -227,7 +227,7 @@ TEST_F(ButtonsAndFrameTest, SystemButtonsAreDrawnInARowAndAct) {
 
 TEST_F(ButtonsAndFrameTest, MaximiseFillsTheWorkAreaAndRestoreReturnsExactly) {
     NoAnimation still;
-    TestWindow window(37, 41, 333, 222);
+    TestWindow window(37, 41, 333, 222, false);
     WindowHost host;
     HostOptions o;
     o.systemButtonMask = 7;
@@ -273,7 +273,7 @@ TEST_F(ButtonsAndFrameTest, MaximiseFillsTheWorkAreaAndRestoreReturnsExactly) {
 }
 
 TEST_F(ButtonsAndFrameTest, FrameZonesSetTheirCursorAndSizeOrDrag) {
-    TestWindow window(50, 50, 200, 100);
+    TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
     HostOptions o;
     o.resizable = true;
@@ -320,7 +320,7 @@ TEST_F(ButtonsAndFrameTest, FrameZonesSetTheirCursorAndSizeOrDrag) {
 }
 
 TEST_F(ButtonsAndFrameTest, SizeLimitsReachTheWindowManager) {
-    TestWindow window(50, 50, 200, 100);
+    TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
     attachPlain(host, window.hwnd());
     host.setSizeLimits(770, 480);

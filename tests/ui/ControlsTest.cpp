@@ -47,7 +47,7 @@ class ControlsTest : public ::testing::Test {
     }
     static bool isBlueBand(uint32_t p) { return (p & 0xFF) > 0xB0 && (p >> 16 & 0xFF) < 0x10; }
 
-    TestWindow window{50, 50, 200, 100};
+    TestWindow window{50, 50, 200, 100, false};
     WindowHost host;
     Endpoint* parent = nullptr;
     TrackBar bar;

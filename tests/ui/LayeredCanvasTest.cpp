@@ -33,7 +33,7 @@ TEST_F(LayeredCanvasTest, BindMakesTheWindowLayeredAndReleaseGivesItsStyleBack) 
         {"tool window", WS_EX_TOOLWINDOW},
     };
     for (const Case& c : cases) {
-        TestWindow window(40, 40, 120, 70);
+        TestWindow window(40, 40, 120, 70, false);
         SetWindowLongPtrW(window.hwnd(), GWL_EXSTYLE, c.styleBefore);
         LayeredCanvas canvas;
         ASSERT_TRUE(canvas.bind(window.hwnd())) << c.what;
@@ -52,7 +52,7 @@ TEST_F(LayeredCanvasTest, BindMakesTheWindowLayeredAndReleaseGivesItsStyleBack) 
 }
 
 TEST_F(LayeredCanvasTest, ChildWindowIsRefusedAndAlphaNeedsABinding) {
-    TestWindow parent(40, 40, 120, 70);
+    TestWindow parent(40, 40, 120, 70, false);
     HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, parent.hwnd(),
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(child, nullptr);
@@ -68,7 +68,7 @@ TEST_F(LayeredCanvasTest, ChildWindowIsRefusedAndAlphaNeedsABinding) {
 }
 
 TEST_F(LayeredCanvasTest, DrawingIsPresentedOntoTheDisplayWithItsAlpha) {
-    TestWindow window(60, 60, 100, 50);
+    TestWindow window(60, 60, 100, 50); // shown: the test reads the screen
     LayeredCanvas canvas;
     ASSERT_TRUE(canvas.bind(window.hwnd()));
     SolidBrush red(0xFFFF0000), halfBlue(0x800000FF);
@@ -99,7 +99,7 @@ TEST_F(LayeredCanvasTest, DrawingIsPresentedOntoTheDisplayWithItsAlpha) {
 }
 
 TEST_F(LayeredCanvasTest, ClearRectMakesTheAreaTransparentAndResizeStartsEmpty) {
-    TestWindow window(40, 40, 100, 50);
+    TestWindow window(40, 40, 100, 50, false);
     LayeredCanvas canvas;
     ASSERT_TRUE(canvas.bind(window.hwnd()));
     SolidBrush green(0xFF00FF00);
@@ -120,7 +120,7 @@ TEST_F(LayeredCanvasTest, ClearRectMakesTheAreaTransparentAndResizeStartsEmpty) 
 }
 
 TEST_F(LayeredCanvasTest, SnapshotIsAnImageOfTheSurface) {
-    TestWindow window(40, 40, 100, 50);
+    TestWindow window(40, 40, 100, 50, false);
     LayeredCanvas canvas;
     ASSERT_TRUE(canvas.bind(window.hwnd()));
     SolidBrush red(0xFFFF0000);

@@ -30,7 +30,7 @@ class WindowHostTest : public ::testing::Test {
 };
 
 TEST_F(WindowHostTest, OverlappingChildrenKeepTheirOrderThroughPartialUpdates) {
-    TestWindow window(50, 50, 200, 100);
+    TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
     Endpoint* parent = attachPlain(host, window.hwnd());
     ASSERT_NE(parent, nullptr);
@@ -66,7 +66,7 @@ TEST_F(WindowHostTest, OverlappingChildrenKeepTheirOrderThroughPartialUpdates) {
 }
 
 TEST_F(WindowHostTest, MovedAndPartlyOutsideChildren) {
-    TestWindow window(50, 50, 200, 100);
+    TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
     Endpoint* parent = attachPlain(host, window.hwnd());
     Box mover(kRed), edge(kGreen), under(kYellow);
@@ -89,7 +89,7 @@ TEST_F(WindowHostTest, MovedAndPartlyOutsideChildren) {
 }
 
 TEST_F(WindowHostTest, MouseGoesToTheTopmostChildWithInclusiveEdgesAndPassesThrough) {
-    TestWindow window(50, 50, 200, 100);
+    TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
     Endpoint* parent = attachPlain(host, window.hwnd());
     Box a(kRed), b(kGreen);
@@ -141,7 +141,7 @@ TEST_F(WindowHostTest, MouseGoesToTheTopmostChildWithInclusiveEdgesAndPassesThro
 }
 
 TEST_F(WindowHostTest, ANonzeroReplyPassesTheMessageToTheChildBelow) {
-    TestWindow window(50, 50, 200, 100);
+    TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
     Endpoint* parent = attachPlain(host, window.hwnd());
     Box below(kRed), above(kGreen);
@@ -159,8 +159,8 @@ TEST_F(WindowHostTest, ANonzeroReplyPassesTheMessageToTheChildBelow) {
 }
 
 TEST_F(WindowHostTest, CaptureTranslatesBelowZeroAndEndsWithTheChildOrWithTheCapture) {
-    TestWindow window(50, 50, 200, 100);
-    TestWindow other(300, 50, 50, 50);
+    TestWindow window(50, 50, 200, 100, false);
+    TestWindow other(300, 50, 50, 50, false);
     WindowHost host;
     Endpoint* parent = attachPlain(host, window.hwnd());
     HWND w = window.hwnd();
@@ -208,7 +208,7 @@ class PanelBox : public Box {
 };
 
 TEST_F(WindowHostTest, NestedControlsCaptureInHostCoordinatesAndChangesClimb) {
-    TestWindow window(50, 50, 200, 100);
+    TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
     Endpoint* parent = attachPlain(host, window.hwnd());
     PanelBox panel(kGrey);
@@ -248,7 +248,7 @@ TEST_F(WindowHostTest, NestedControlsCaptureInHostCoordinatesAndChangesClimb) {
 }
 
 TEST_F(WindowHostTest, NineGridFrameKeepsCornersAndStretchesEdges) {
-    TestWindow window(50, 50, 300, 200);
+    TestWindow window(50, 50, 300, 200, false);
     WindowHost host;
     HostOptions o;
     o.backgroundMode = 2;
@@ -281,7 +281,7 @@ TEST_F(WindowHostTest, NineGridFrameKeepsCornersAndStretchesEdges) {
 }
 
 TEST_F(WindowHostTest, BorderTitleAndIcon) {
-    TestWindow window(50, 50, 100, 50);
+    TestWindow window(50, 50, 100, 50, false);
     WindowHost host;
     HostOptions o;
     o.backgroundColour = RGB(128, 128, 128);
@@ -296,7 +296,7 @@ TEST_F(WindowHostTest, BorderTitleAndIcon) {
     EXPECT_GT(red(bg.pixel(98, 48)), 128);
     EXPECT_EQ(bg.pixel(5, 5), kGrey);
 
-    TestWindow titled(50, 150, 300, 60);
+    TestWindow titled(50, 150, 300, 60, false);
     WindowHost titledHost;
     HostOptions t;
     t.backgroundColour = RGB(0, 0, 0);
@@ -342,7 +342,7 @@ TEST_F(WindowHostTest, DestroyingTheWindowReleasesChildrenAndTheWindow) {
     EXPECT_FALSE(host.subclass().isAttached());
     // A dead control stays quiet and can be made again on a new host.
     EXPECT_EQ(send(a.getEndpoint(), UI_IS_VISIBLE), 0);
-    TestWindow again(50, 50, 200, 100);
+    TestWindow again(50, 50, 200, 100, false);
     WindowHost second;
     EXPECT_NE(a.create(attachPlain(second, again.hwnd()), {0, 0, 10, 10}), nullptr);
     EXPECT_EQ(second.compositeLayer().pixel(5, 5), kRed);
@@ -352,7 +352,7 @@ TEST_F(WindowHostTest, DestroyingTheWindowReleasesChildrenAndTheWindow) {
 }
 
 TEST_F(WindowHostTest, CrossFadeBlendsOldAndNewThenSettles) {
-    TestWindow window(50, 50, 200, 100);
+    TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
     Endpoint* parent = attachPlain(host, window.hwnd());
     Box box(0xFF000000);

@@ -13,7 +13,7 @@ using namespace testing_support;
 namespace {
 
 TEST(WindowSubclass, TracksGeometryAndHandsMessagesOn) {
-    TestWindow window(30, 40, 300, 120);
+    TestWindow window(30, 40, 300, 120, false);
     WindowSubclass sub;
     std::vector<UINT> seen;
     const auto record = [&](HWND h, UINT m, WPARAM w, LPARAM l) {
@@ -40,7 +40,7 @@ TEST(WindowSubclass, TracksGeometryAndHandsMessagesOn) {
 }
 
 TEST(WindowSubclass, TrackLimitsAreEnforcedAndAMaximumBelowItsMinimumIsRaised) {
-    TestWindow window(30, 40, 900, 600);
+    TestWindow window(30, 40, 900, 600, false);
     WindowSubclass sub;
     ASSERT_TRUE(sub.attach(window.hwnd(), nullptr));
     ASSERT_TRUE(sub.setTrackLimits(770, 480, 100, 100));
@@ -55,7 +55,7 @@ TEST(WindowSubclass, TrackLimitsAreEnforcedAndAMaximumBelowItsMinimumIsRaised) {
 }
 
 TEST(WindowSubclass, MoveBoundsWidenToTheWindowAndPinADraggedWindow) {
-    TestWindow window(30, 40, 300, 100);
+    TestWindow window(30, 40, 300, 100, false);
     WindowSubclass sub;
     ASSERT_TRUE(sub.attach(window.hwnd(), nullptr));
     ASSERT_TRUE(sub.setMoveBounds(0, 0, 100, 100));
