@@ -15,7 +15,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from pngkit import Canvas, cpp_array, png  # noqa: E402
+from pngkit import Canvas, png, write_embedded  # noqa: E402
 
 GLYPH = [(200, 202, 208, 255), (255, 255, 255, 255), (150, 152, 158, 255), (200, 202, 208, 80)]
 ACCENT = [(0, 120, 215, 255), (0, 136, 255, 255), (0, 96, 180, 255), (0, 120, 215, 80)]
@@ -128,21 +128,11 @@ def draw(name):
 
 
 def main():
-    images = {name: draw(name) for name in STRIPS}
-    if len(sys.argv) > 2:
-        for name, data in images.items():
-            with open(os.path.join(sys.argv[2], "strip-%s.png" % name), "wb") as f:
-                f.write(data)
-    with open(sys.argv[1], "w") as f:
-        f.write("// Made by assets/make-control-bar.py; do not edit.\n")
-        f.write("#include \"ControlBarStrips.h\"\n\nnamespace corvina {\nnamespace {\n\n")
-        for name, data in images.items():
-            f.write(cpp_array("k_%s" % name, data) + "\n")
-        f.write("} // namespace\n\nstd::span<const unsigned char> controlBarStrip(Strip strip) {\n")
-        f.write("    switch (strip) {\n")
-        for name in STRIPS:
-            f.write("    case Strip::%s:\n        return k_%s;\n" % (name.capitalize(), name))
-        f.write("    }\n    return {};\n}\n\n} // namespace corvina\n")
+    cases = "".join("    case Strip::%s:\n        return k_strip_%s;\n" % (name.capitalize(), name) for name in STRIPS)
+    write_embedded(sys.argv, "make-control-bar.py", "ControlBarStrips.h",
+                   {"strip_" + name: draw(name) for name in STRIPS},
+                   "std::span<const unsigned char> controlBarStrip(Strip strip) {\n"
+                   "    switch (strip) {\n" + cases + "    }\n    return {};\n}\n")
 
 
 if __name__ == "__main__":

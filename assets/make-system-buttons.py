@@ -14,7 +14,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from pngkit import Canvas, cpp_array, png  # noqa: E402
+from pngkit import Canvas, png, write_embedded  # noqa: E402
 
 # kind -> (width, x of the first frame) per skin; "restore" is kind 2's
 # second glyph. Skin 1 has no frames for kind 7.
@@ -94,20 +94,11 @@ def draw_skin(number):
 
 
 def main():
-    out = sys.argv[1]
-    sheets = {n: draw_skin(n) for n in SKINS}
-    if len(sys.argv) > 2:
-        for n, data in sheets.items():
-            with open(os.path.join(sys.argv[2], "system-buttons-%d.png" % n), "wb") as f:
-                f.write(data)
-    with open(out, "w") as f:
-        f.write("// Made by assets/make-system-buttons.py; do not edit.\n")
-        f.write("#include \"SystemButtonSheets.h\"\n\nnamespace corvina {\nnamespace {\n\n")
-        for n, data in sheets.items():
-            f.write(cpp_array("kSheet%d" % n, data) + "\n")
-        f.write("} // namespace\n\n")
-        f.write("std::span<const unsigned char> systemButtonSheet(int skin) {\n")
-        f.write("    if (skin == 1)\n        return kSheet1;\n    return kSheet0;\n}\n\n} // namespace corvina\n")
+    write_embedded(sys.argv, "make-system-buttons.py", "SystemButtonSheets.h",
+                   {"system_buttons_%d" % n: draw_skin(n) for n in SKINS},
+                   "std::span<const unsigned char> systemButtonSheet(int skin) {\n"
+                   "    if (skin == 1)\n        return k_system_buttons_1;\n"
+                   "    return k_system_buttons_0;\n}\n")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 """Small drawing kit for the build's image scripts: an RGBA canvas with
 anti-aliased shapes (4 x 4 samples a pixel), PNG writing and embedding of the
 bytes in C++ sources. Only the standard library is used."""
+import os
 import struct
 import zlib
 
@@ -116,3 +117,20 @@ def cpp_array(name, data):
     for i in range(0, len(data), 20):
         lines.append("    " + ",".join("0x%02x" % b for b in data[i:i + 20]) + ",")
     return "const unsigned char %s[%d] = {\n%s\n};\n" % (name, len(data), "\n".join(lines))
+
+
+def write_embedded(argv, script, header, images, accessor):
+    """The common end of the image scripts: `images` maps a name to PNG bytes.
+    argv[1] gets a C++ source that includes `header`, holds each image as the
+    array k_<name> and ends with `accessor` (the function that hands them
+    out); with argv[2], each image is also written there as <name>.png."""
+    if len(argv) > 2:
+        for name, data in images.items():
+            with open(os.path.join(argv[2], "%s.png" % name), "wb") as f:
+                f.write(data)
+    with open(argv[1], "w") as f:
+        f.write("// Made by assets/%s; do not edit.\n" % script)
+        f.write("#include \"%s\"\n\nnamespace corvina {\nnamespace {\n\n" % header)
+        for name, data in images.items():
+            f.write(cpp_array("k_" + name.replace("-", "_"), data) + "\n")
+        f.write("} // namespace\n\n" + accessor + "\n} // namespace corvina\n")

@@ -179,14 +179,19 @@ std::string iniValue(const std::wstring& folder, const char* key) {
     return wideToGbk(value);
 }
 
-TEST(EndToEnd, LaunchLinkSearchPlayAndContinueAfterRestart) {
+// Points the program at the swarm service and puts a copy of it in `folder`.
+void prepare(const TempFolder& folder) {
     ASSERT_FALSE(servicePort().empty()) << "the swarm service is not running";
     const std::string host = "127.0.0.1:" + servicePort();
     for (const char* name : {"CORVINA_INDEX_HOST", "CORVINA_RESOLVE_HOST", "CORVINA_CODE_HOST"})
         SetEnvironmentVariableA(name, host.c_str());
-    TempFolder folder;
     ASSERT_TRUE(
         CopyFileW((binDirectory() + L"\\Corvina.exe").c_str(), folder.file(L"Corvina.exe").c_str(), FALSE));
+}
+
+TEST(EndToEnd, LaunchLinkSearchPlayAndContinueAfterRestart) {
+    TempFolder folder;
+    ASSERT_NO_FATAL_FAILURE(prepare(folder));
 
     std::string sha1;
     {
@@ -258,13 +263,8 @@ std::vector<uint32_t> pictureSample(HWND video) {
 }
 
 TEST(EndToEnd, ThePlayerWindowsTheBarAndFullScreen) {
-    ASSERT_FALSE(servicePort().empty()) << "the swarm service is not running";
-    const std::string host = "127.0.0.1:" + servicePort();
-    for (const char* name : {"CORVINA_INDEX_HOST", "CORVINA_RESOLVE_HOST", "CORVINA_CODE_HOST"})
-        SetEnvironmentVariableA(name, host.c_str());
     TempFolder folder;
-    ASSERT_TRUE(
-        CopyFileW((binDirectory() + L"\\Corvina.exe").c_str(), folder.file(L"Corvina.exe").c_str(), FALSE));
+    ASSERT_NO_FATAL_FAILURE(prepare(folder));
     Program program(folder.path(), gbkToWide(std::string("velmarino://play/?hash=") + kHash));
     ASSERT_TRUE(waitFor([&] { return program.rows() == 2; }, 60000)) << serviceRequests();
     HWND main = program.findTopLevel("Corvina");
