@@ -8,43 +8,82 @@
 namespace corvina {
 namespace {
 
-// VideoWindow when the caller is not its thread; null on its thread.
-HWND postTarget() {
-    HWND video = processObjects().videoWindow.hwnd();
-    if (!video || GetWindowThreadProcessId(video, nullptr) == GetCurrentThreadId())
-        return nullptr;
-    return video;
-}
+// Posted to the router's window: lParam owns an Event (message) or a
+// std::string (missing decoder); wParam is the percent (buffering).
+constexpr UINT kMessageEvent = WM_APP + 30;
+constexpr UINT kBufferingEvent = WM_APP + 31;
+constexpr UINT kMissingDecoderEvent = WM_APP + 32;
 
-template <typename T> void postOwned(HWND target, UINT message, WPARAM wParam, std::unique_ptr<T> payload) {
-    if (PostMessageW(target, message, wParam, reinterpret_cast<LPARAM>(payload.get())))
-        payload.release(); // VideoWindow owns it now
+struct Event {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+template <typename T> void postOwned(HWND target, UINT message, std::unique_ptr<T> payload) {
+    if (PostMessageW(target, message, 0, reinterpret_cast<LPARAM>(payload.get())))
+        (void)payload.release(); // the window's now
 }
 
 int __stdcall onEngineMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (HWND target = postTarget())
-        postOwned(target, kEngineMessageEvent, 0, std::make_unique<EngineEvent>(EngineEvent{message, wParam, lParam}));
-    else
-        processObjects().player.engineMessage(message, wParam, lParam);
+    processObjects().engineEvents.message(message, wParam, lParam);
     return 0;
 }
 
-void __stdcall onBuffering(int percent) {
-    if (HWND target = postTarget())
-        PostMessageW(target, kEngineBufferingEvent, static_cast<WPARAM>(percent), 0);
-    else
-        processObjects().player.buffering(percent);
-}
+void __stdcall onBuffering(int percent) { processObjects().engineEvents.buffering(percent); }
 
-void __stdcall onMissingDecoder(const char* name) {
-    std::string text = name ? name : "";
-    if (HWND target = postTarget())
-        postOwned(target, kEngineMissingDecoderEvent, 0, std::make_unique<std::string>(std::move(text)));
-    else
-        showMissingDecoder(text);
-}
+void __stdcall onMissingDecoder(const char* name) { processObjects().engineEvents.missingDecoder(name); }
 
 } // namespace
+
+bool EngineEventRouter::offWindowThread() const {
+    return window_ && GetWindowThreadProcessId(window_, nullptr) != GetCurrentThreadId();
+}
+
+void EngineEventRouter::message(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (offWindowThread())
+        postOwned(window_, kMessageEvent, std::make_unique<Event>(Event{message, wParam, lParam}));
+    else if (sink_)
+        sink_->engineMessage(message, wParam, lParam);
+}
+
+void EngineEventRouter::buffering(int percent) {
+    if (offWindowThread())
+        PostMessageW(window_, kBufferingEvent, static_cast<WPARAM>(percent), 0);
+    else if (sink_)
+        sink_->buffering(percent);
+}
+
+void EngineEventRouter::missingDecoder(const char* name) {
+    std::string text = name ? name : "";
+    if (offWindowThread())
+        postOwned(window_, kMissingDecoderEvent, std::make_unique<std::string>(std::move(text)));
+    else if (sink_)
+        sink_->missingDecoder(text);
+}
+
+bool EngineEventRouter::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kMessageEvent: {
+        const std::unique_ptr<Event> event(reinterpret_cast<Event*>(lParam));
+        if (event && sink_)
+            sink_->engineMessage(event->message, event->wParam, event->lParam);
+        return true;
+    }
+    case kBufferingEvent:
+        if (sink_)
+            sink_->buffering(static_cast<int>(wParam));
+        return true;
+    case kMissingDecoderEvent: {
+        const std::unique_ptr<std::string> name(reinterpret_cast<std::string*>(lParam));
+        if (name && sink_)
+            sink_->missingDecoder(*name);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
 
 std::string missingDecoderText(const std::string& name) {
     return "解码库缺少文件：" + name + "  下载后解压到目录";

@@ -3,6 +3,7 @@
 // ends the process at once).
 #pragma once
 
+#include "EngineCallbacks.h"
 #include "EngineConfig.h"
 #include "AppOnlineHost.h"
 #include "GdiplusSession.h"
@@ -20,11 +21,12 @@
 
 namespace corvina {
 
-struct ProcessObjects : PlayerShell {
+struct ProcessObjects : PlayerShell, EngineEventSink {
     // Declared first, destroyed last: the windows and the engine go before it.
     GdiplusSession gdiplus;
     PlayerEngine engine;
     EngineConfig engineSettings; // the standalone one, bound when VideoWindow is created
+    EngineEventRouter engineEvents; // bound to VideoWindow with the engine
 
     // resumePending, listIndex, pendingStatus and currentInfoHash live in the
     // online controller, which worker threads share; fullscreenOn, barHidden
@@ -69,6 +71,11 @@ struct ProcessObjects : PlayerShell {
     int barTop() override;
     int pointerY() override;
     void waitPumping(int milliseconds) override;
+
+    // The engine's callbacks, on the window thread.
+    void engineMessage(UINT message, WPARAM wParam, LPARAM lParam) override { player.engineMessage(message, wParam, lParam); }
+    void buffering(int percent) override { player.buffering(percent); }
+    void missingDecoder(const std::string& name) override { showMissingDecoder(name); }
 };
 
 // The process's objects; valid from start-up to the end routine.

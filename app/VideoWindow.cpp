@@ -4,8 +4,6 @@
 #include "ProcessObjects.h"
 #include "Resources.h"
 
-#include <memory>
-
 namespace corvina {
 namespace {
 // The identifier handed to the engine as item 3.
@@ -40,6 +38,7 @@ void VideoWindow::hideWebView() {
 
 void VideoWindow::bindEngine() {
     ProcessObjects& app = processObjects();
+    app.engineEvents.bind(hwnd(), &app);
     RECT client{};
     GetClientRect(hwnd(), &client);
     app.engine.create(hwnd(), 0, 0, client.right, client.bottom, engineCallbacks());
@@ -51,6 +50,8 @@ void VideoWindow::bindEngine() {
 
 LRESULT VideoWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     ProcessObjects& app = processObjects();
+    if (app.engineEvents.handle(message, wParam, lParam))
+        return 0;
     switch (message) {
     case WM_SIZE: {
         const int width = LOWORD(lParam), height = HIWORD(lParam);
@@ -81,21 +82,6 @@ LRESULT VideoWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         else if (wParam == kHoldTimer)
             app.player.holdTick();
         return 0;
-    case kEngineMessageEvent: {
-        const std::unique_ptr<EngineEvent> event(reinterpret_cast<EngineEvent*>(lParam));
-        if (event)
-            app.player.engineMessage(event->message, event->wParam, event->lParam);
-        return 0;
-    }
-    case kEngineBufferingEvent:
-        app.player.buffering(static_cast<int>(wParam));
-        return 0;
-    case kEngineMissingDecoderEvent: {
-        const std::unique_ptr<std::string> name(reinterpret_cast<std::string*>(lParam));
-        if (name)
-            showMissingDecoder(*name);
-        return 0;
-    }
     case WM_ERASEBKGND: {
         RECT r{};
         GetClientRect(hwnd(), &r);

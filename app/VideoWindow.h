@@ -8,18 +8,6 @@
 
 namespace corvina {
 
-// The engine's callbacks, posted to VideoWindow when they arrive on another
-// thread: lParam owns an EngineEvent (message) or a std::string (missing
-// decoder); wParam is the percent (buffering).
-inline constexpr UINT kEngineMessageEvent = WM_APP + 30;
-inline constexpr UINT kEngineBufferingEvent = WM_APP + 31;
-inline constexpr UINT kEngineMissingDecoderEvent = WM_APP + 32;
-struct EngineEvent {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
 class VideoWindow : public PlainWindow {
   public:
     static constexpr int kWidth = 643;
