@@ -39,6 +39,77 @@ bool BitmapObject::fromPixels(int width, int height, int stride, void* scan0) {
     });
 }
 
+namespace {
+// The time dimension of an image's frames ({6AEDBD6D-3FB5-418A-83A6-7F45229DC872}).
+constexpr GUID kFrameDimensionTime = {0x6aedbd6d, 0x3fb5, 0x418a, {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
+} // namespace
+
+bool BitmapObject::fromPixelsCopy(int width, int height, int stride, const void* scan0) {
+    reset();
+    if (!bitmap_.recreate([&](Gdiplus::GpBitmap** out) {
+            return GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppPARGB, nullptr, out);
+        }))
+        return false;
+    const Gdiplus::Rect all(0, 0, width, height);
+    Gdiplus::BitmapData data{};
+    data.Width = static_cast<UINT>(width);
+    data.Height = static_cast<UINT>(height);
+    data.Stride = stride;
+    data.PixelFormat = PixelFormat32bppPARGB;
+    data.Scan0 = const_cast<void*>(scan0);
+    // Written from the caller's memory straight into the bitmap's own.
+    if (!noteDrawStatus(GdipBitmapLockBits(bitmap_.get(), &all, Gdiplus::ImageLockModeWrite | Gdiplus::ImageLockModeUserInputBuf,
+                                           PixelFormat32bppPARGB, &data)))
+        return false;
+    return noteDrawStatus(GdipBitmapUnlockBits(bitmap_.get(), &data));
+}
+
+std::string BitmapObject::rawFormat() const {
+    GUID format{};
+    if (!bitmap_ || !noteDrawStatus(GdipGetImageRawFormat(bitmap_.get(), &format)))
+        return {};
+    wchar_t text[64] = {};
+    StringFromGUID2(format, text, 64);
+    std::string out;
+    for (const wchar_t* c = text; *c; ++c)
+        out.push_back(static_cast<char>(*c));
+    return out;
+}
+
+int BitmapObject::frameCount() const {
+    if (!bitmap_)
+        return 0;
+    const GUID time = kFrameDimensionTime;
+    UINT count = 0;
+    if (GdipImageGetFrameCount(bitmap_.get(), &time, &count) != Gdiplus::Ok)
+        return 1;
+    return static_cast<int>(count);
+}
+
+std::vector<int> BitmapObject::frameDelays() const {
+    std::vector<int> delays;
+    UINT size = 0;
+    if (!bitmap_ || GdipGetPropertyItemSize(bitmap_.get(), 0x5100, &size) != Gdiplus::Ok || size < sizeof(Gdiplus::PropertyItem))
+        return delays;
+    std::vector<uint8_t> buffer(size);
+    auto* item = reinterpret_cast<Gdiplus::PropertyItem*>(buffer.data());
+    if (GdipGetPropertyItem(bitmap_.get(), 0x5100, size, item) != Gdiplus::Ok || !item->value)
+        return delays;
+    const auto* values = static_cast<const int32_t*>(item->value);
+    for (ULONG i = 0; i < item->length / sizeof(int32_t); ++i)
+        delays.push_back(values[i]);
+    return delays;
+}
+
+bool BitmapObject::selectFrame(int index) {
+    const GUID time = kFrameDimensionTime;
+    return bitmap_ && noteDrawStatus(GdipImageSelectActiveFrame(bitmap_.get(), &time, static_cast<UINT>(index)));
+}
+
+bool BitmapObject::rotateFlip(int type) {
+    return bitmap_ && noteDrawStatus(GdipImageRotateFlip(bitmap_.get(), static_cast<Gdiplus::RotateFlipType>(type)));
+}
+
 bool BitmapObject::saveToStream(IStream* stream, const std::string& format) const {
     CLSID encoder{};
     if (!encoderFor(format, encoder))

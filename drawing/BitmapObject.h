@@ -39,6 +39,19 @@ class BitmapObject {
     // bitmap of the same size, or with `fit` of the turned image's bounding
     // size; the new bitmap is filled with `background` first when given.
     bool rotate(float degrees, bool fit, const Gdiplus::ARGB* background = nullptr, int interpolation = -1);
+    // A copy of premultiplied BGRA pixels (top row first, `stride` bytes a row).
+    bool fromPixelsCopy(int width, int height, int stride, const void* scan0);
+    // The raw format as GUID text ("{B96B3CB0-...}" for GIF); empty when empty.
+    std::string rawFormat() const;
+    // Animated images: the frames in the time dimension (1 for a still
+    // image), the frame-delay property (tag 0x5100) in hundredths of a
+    // second as stored (possibly fewer than the frames, or none), and the
+    // frame shown.
+    int frameCount() const;
+    std::vector<int> frameDelays() const;
+    bool selectFrame(int index);
+    // Turns or mirrors the image in place (a GDI+ RotateFlipType).
+    bool rotateFlip(int type);
     // Premultiplied BGRA of a pixel (0 outside or when empty).
     uint32_t pixel(int x, int y) const;
 

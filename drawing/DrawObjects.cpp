@@ -88,7 +88,10 @@ CornerSize roundRectCorner(int width, int height, int percent) {
 }
 
 bool PathObject::addRoundRect(int x, int y, int width, int height, int percent) {
-    const CornerSize c = roundRectCorner(width, height, percent);
+    return addRoundRectCorners(x, y, width, height, roundRectCorner(width, height, percent));
+}
+
+bool PathObject::addRoundRectCorners(int x, int y, int width, int height, CornerSize c) {
     const bool ok = noteDrawStatus(GdipAddPathArcI(path_.get(), x + width - c.width, y, c.width, c.height, 270, 90)) &&
                     noteDrawStatus(GdipAddPathArcI(path_.get(), x + width - c.width, y + height - c.height, c.width,
                                                    c.height, 0, 90)) &&

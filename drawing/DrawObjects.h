@@ -51,6 +51,12 @@ class StringFormatObject {
     NativeObject<Gdiplus::GpStringFormat, Gdiplus::DllExports::GdipDeleteStringFormat> format_;
 };
 
+// The corner ellipse of addRoundRect: (width, height) for the percent given.
+struct CornerSize {
+    int width;
+    int height;
+};
+
 class PathObject {
   public:
     Gdiplus::GpPath* native() const { return path_.get(); }
@@ -58,6 +64,8 @@ class PathObject {
     // A rectangle with rounded corners: the corner ellipse is `percent` of
     // the width by `percent` of the height, percent clamped to 1..100.
     bool addRoundRect(int x, int y, int width, int height, int percent);
+    // The same with corner ellipses of a given size (c.width x c.height).
+    bool addRoundRectCorners(int x, int y, int width, int height, CornerSize c);
     int pointCount() const;
     // The bounds in world units.
     Gdiplus::RectF bounds() const;
@@ -66,11 +74,6 @@ class PathObject {
     NativeObject<Gdiplus::GpPath, Gdiplus::DllExports::GdipDeletePath> path_;
 };
 
-// The corner ellipse of addRoundRect: (width, height) for the percent given.
-struct CornerSize {
-    int width;
-    int height;
-};
 CornerSize roundRectCorner(int width, int height, int percent);
 
 } // namespace corvina

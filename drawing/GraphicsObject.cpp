@@ -170,6 +170,47 @@ bool GraphicsObject::drawString(const std::string& text, const FontObject& font,
                                          &layout, format.native(), brush.native()));
 }
 
+bool GraphicsObject::drawString(const std::string& text, const FontObject& font, float x, float y, float width,
+                                float height, const StringFormatObject& format, Gdiplus::GpBrush* brush) {
+    GdiFlush();
+    const std::wstring wide = gbkToWide(text);
+    const Gdiplus::RectF layout(x, y, width, height);
+    return noteDrawStatus(GdipDrawString(graphics_.get(), wide.c_str(), static_cast<INT>(wide.size()), font.native(),
+                                         &layout, format.native(), brush));
+}
+
+bool GraphicsObject::drawImageRect(const BitmapObject& image, int x, int y, int width, int height,
+                                   Gdiplus::GpImageAttributes* attributes) {
+    GdiFlush();
+    return noteDrawStatus(GdipDrawImageRectRectI(graphics_.get(), image.native(), x, y, width, height, 0, 0,
+                                                 image.width(), image.height(), Gdiplus::UnitPixel, attributes,
+                                                 nullptr, nullptr));
+}
+
+bool GraphicsObject::drawEllipse(const PenObject& pen, float x, float y, float width, float height) {
+    GdiFlush();
+    return noteDrawStatus(GdipDrawEllipse(graphics_.get(), pen.native(), x, y, width, height));
+}
+
+bool GraphicsObject::fillEllipse(Gdiplus::GpBrush* brush, float x, float y, float width, float height) {
+    GdiFlush();
+    return noteDrawStatus(GdipFillEllipse(graphics_.get(), brush, x, y, width, height));
+}
+
+bool GraphicsObject::fillPath(Gdiplus::GpBrush* brush, Gdiplus::GpPath* path) {
+    GdiFlush();
+    return noteDrawStatus(GdipFillPath(graphics_.get(), brush, path));
+}
+
+bool GraphicsObject::drawLine(const PenObject& pen, float x1, float y1, float x2, float y2) {
+    GdiFlush();
+    return noteDrawStatus(GdipDrawLine(graphics_.get(), pen.native(), x1, y1, x2, y2));
+}
+
+bool GraphicsObject::setSmoothingMode(int mode) {
+    return noteDrawStatus(GdipSetSmoothingMode(graphics_.get(), static_cast<Gdiplus::SmoothingMode>(mode)));
+}
+
 bool GraphicsObject::drawImageRect(const BitmapObject& image, int x, int y, int width, int height) {
     GdiFlush();
     return noteDrawStatus(GdipDrawImageRectI(graphics_.get(), image.native(), x, y, width, height));
@@ -210,11 +251,22 @@ bool SolidBrush::setColor(Gdiplus::ARGB color) {
     return noteDrawStatus(GdipSetSolidFillColor(brush_.get(), color));
 }
 
-bool GradientBrush::create(float x, float y, float width, float height, Gdiplus::ARGB from, Gdiplus::ARGB to) {
+bool GradientBrush::create(float x, float y, float width, float height, Gdiplus::ARGB from, Gdiplus::ARGB to,
+                           float angle, bool angleScalable) {
     const Gdiplus::RectF rect(x, y, width, height);
     return brush_.recreate([&](Gdiplus::GpLineGradient** out) {
-        return GdipCreateLineBrushFromRectWithAngle(&rect, from, to, 0.0f, FALSE, Gdiplus::WrapModeTile, out);
+        return GdipCreateLineBrushFromRectWithAngle(&rect, from, to, angle, angleScalable ? TRUE : FALSE,
+                                                    Gdiplus::WrapModeTile, out);
     });
+}
+
+bool ImageAttributesObject::create() {
+    return attributes_.recreate([](Gdiplus::GpImageAttributes** out) { return GdipCreateImageAttributes(out); });
+}
+
+bool ImageAttributesObject::setColourKey(Gdiplus::ARGB low, Gdiplus::ARGB high) {
+    return noteDrawStatus(
+        GdipSetImageAttributesColorKeys(attributes_.get(), Gdiplus::ColorAdjustTypeDefault, TRUE, low, high));
 }
 
 } // namespace corvina

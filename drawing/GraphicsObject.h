@@ -71,7 +71,18 @@ class GraphicsObject {
     // `text` is GBK; the layout rectangle is in world units.
     bool drawString(const std::string& text, const FontObject& font, float x, float y, float width, float height,
                     const StringFormatObject& format, const SolidBrush& brush);
+    // Any brush (a gradient) for the text.
+    bool drawString(const std::string& text, const FontObject& font, float x, float y, float width, float height,
+                    const StringFormatObject& format, Gdiplus::GpBrush* brush);
     bool drawImageRect(const BitmapObject& image, int x, int y, int width, int height);
+    // Drawn through image attributes (a colour key); null draws plainly.
+    bool drawImageRect(const BitmapObject& image, int x, int y, int width, int height,
+                       Gdiplus::GpImageAttributes* attributes);
+    bool drawEllipse(const PenObject& pen, float x, float y, float width, float height);
+    bool fillEllipse(Gdiplus::GpBrush* brush, float x, float y, float width, float height);
+    bool fillPath(Gdiplus::GpBrush* brush, Gdiplus::GpPath* path);
+    bool drawLine(const PenObject& pen, float x1, float y1, float x2, float y2);
+    bool setSmoothingMode(int mode);
     // Part (sx, sy, sw, sh) of `image`, in pixels, into (x, y, width, height).
     bool drawImageRectRect(const BitmapObject& image, int x, int y, int width, int height, int sx, int sy, int sw,
                            int sh);
@@ -116,13 +127,26 @@ class SolidBrush {
 class GradientBrush {
   public:
     Gdiplus::GpLineGradient* native() const { return brush_.get(); }
-    // From `from` at the rectangle's left to `to` at its right (angle 0, not
-    // angle-scalable, tiled); replaces the brush held. Fails, leaving the
-    // wrapper empty, for an empty rectangle.
-    bool create(float x, float y, float width, float height, Gdiplus::ARGB from, Gdiplus::ARGB to);
+    // From `from` to `to` across the rectangle at `angle` degrees (0: left to
+    // right), tiled; replaces the brush held. Fails, leaving the wrapper
+    // empty, for an empty rectangle.
+    bool create(float x, float y, float width, float height, Gdiplus::ARGB from, Gdiplus::ARGB to,
+                float angle = 0.0f, bool angleScalable = false);
 
   private:
     NativeObject<Gdiplus::GpLineGradient, Gdiplus::DllExports::GdipDeleteBrush> brush_;
+};
+
+// Image attributes (a colour-key range), owned.
+class ImageAttributesObject {
+  public:
+    Gdiplus::GpImageAttributes* native() const { return attributes_.get(); }
+    bool create();
+    // Pixels from `low` to `high` (each channel) draw transparent.
+    bool setColourKey(Gdiplus::ARGB low, Gdiplus::ARGB high);
+
+  private:
+    NativeObject<Gdiplus::GpImageAttributes, Gdiplus::DllExports::GdipDisposeImageAttributes> attributes_;
 };
 
 } // namespace corvina
