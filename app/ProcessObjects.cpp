@@ -62,7 +62,13 @@ void ProcessObjects::showFileList() {
         (void)openDialog.load(nullptr, openDialogActions());
 }
 
-void ProcessObjects::openPictureAdjustment() {}
+void ProcessObjects::openPictureAdjustment() {
+    if (!previewWindow.loaded() &&
+        !previewWindow.load(controlBarWindow.hwnd(), engine.window() ? engine.window() : videoWindow.hwnd(),
+                            loadResourceBytes(kFrameResource)))
+        return;
+    previewWindow.showCentred();
+}
 
 void ProcessObjects::placeForFullScreen(bool on) { mainWindow.placeForFullScreen(on); }
 

@@ -12,6 +12,7 @@
 #include "OpenDialog.h"
 #include "Player.h"
 #include "PlayerEngine.h"
+#include "PreviewWindow.h"
 #include "VideoWindow.h"
 #include "WindowHost.h"
 
@@ -43,6 +44,8 @@ struct ProcessObjects : PlayerShell, EngineEventSink {
     VideoWindow videoWindow;
     ControlBarWindow controlBarWindow;
     OpenDialog openDialog;
+    PreviewWindow previewWindow{previewHost, engine,
+                                [this](int item, const std::string& value) { engine.setConfig(item, value); }};
     // After the hosts and windows: its controls leave the hosts first.
     Player player{engine, engineSettings, *this};
 
