@@ -57,8 +57,14 @@ void MainWindow::createdStep() {
     // A window that fails to come up leaves the others working; nothing is reported.
     (void)app.videoWindow.load(hwnd());
     (void)app.controlBarWindow.load(app.videoWindow.hwnd());
-    if (app.openDialog.load(hwnd(), app.openDialogActions()))
+    if (app.openDialog.load(hwnd(), app.openDialogActions())) {
         app.openDialog.dock(hwnd());
+        // The dialog's own created step ends with skin 1 on its controls.
+        if (app.skin.attach(1, 0)) {
+            app.skin.setAero(true);
+            app.skin.themeTree(app.openDialog.hwnd());
+        }
+    }
     layoutFollowers();
 
     waitPumping(100);

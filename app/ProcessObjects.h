@@ -13,6 +13,7 @@
 #include "Player.h"
 #include "PlayerEngine.h"
 #include "PreviewWindow.h"
+#include "Skin.h"
 #include "VideoWindow.h"
 #include "WindowHost.h"
 
@@ -28,6 +29,7 @@ struct ProcessObjects : PlayerShell, EngineEventSink {
     PlayerEngine engine;
     EngineConfig engineSettings; // the standalone one, bound when VideoWindow is created
     EngineEventRouter engineEvents; // bound to VideoWindow with the engine
+    Skin skin;                      // the standard windows' theme
 
     // resumePending, listIndex, pendingStatus and currentInfoHash live in the
     // online controller, which worker threads share; fullscreenOn, barHidden

@@ -1,6 +1,7 @@
 // The open dialog as a real window: layout, texts, columns, docking, hiding,
 // and the handlers its buttons call.
 #include "OpenDialog.h"
+#include "Skin.h"
 #include "TestSupport.h"
 #include "TextConvert.h"
 
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <thread>
 
 using namespace testing_support;
@@ -252,6 +254,66 @@ TEST_F(OpenDialogTest, FileChooserFillsTheFileBoxAndCancelChangesNothing) {
     dialog.chooseFile();
     choose.join();
     EXPECT_EQ(dialog.text(corvina::kFileEdit), corvina::wideToGbk(file));
+}
+
+TEST(Skin, HueTurnsKeepLightness) {
+    struct Case {
+        COLORREF from;
+        int degrees;
+        COLORREF to;
+    };
+    const Case cases[] = {{RGB(255, 0, 0), 120, RGB(0, 255, 0)},  {RGB(255, 0, 0), -120, RGB(0, 0, 255)},
+                          {RGB(0, 120, 215), 0, RGB(0, 120, 215)}, {RGB(0, 120, 215), 360, RGB(0, 120, 215)},
+                          {RGB(80, 80, 80), 90, RGB(80, 80, 80)},   {RGB(255, 0, 0), 180, RGB(0, 255, 255)}};
+    for (const Case& c : cases)
+        EXPECT_EQ(corvina::turnHue(c.from, c.degrees), c.to) << c.degrees;
+}
+
+TEST_F(OpenDialogTest, TheSkinDrawsTheControlsDarkAndTheyStillWork) {
+    corvina::Skin unknown;
+    EXPECT_FALSE(unknown.attach(9, 0)); // no such skin: nothing is themed
+    unknown.themeTree(dialog.hwnd());
+    EXPECT_EQ(GetWindowLongPtrW(dialog.control(corvina::kSearchButton), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+
+    corvina::Skin skin;
+    ASSERT_TRUE(skin.attach(1, 0));
+    skin.themeTree(dialog.hwnd());
+    SetWindowPos(dialog.hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    const corvina::Skin::Palette& p = skin.palette();
+    auto at = [&](int id, int dx, int dy) {
+        RECT r{};
+        GetWindowRect(dialog.control(id), &r);
+        return screenPixel(r.left + dx, r.top + dy);
+    };
+    auto closeTo = [](COLORREF a, COLORREF b) {
+        return std::abs(GetRValue(a) - GetRValue(b)) < 12 && std::abs(GetGValue(a) - GetGValue(b)) < 12 &&
+               std::abs(GetBValue(a) - GetBValue(b)) < 12;
+    };
+    // Screen pixels are 0x00RRGGBB; the palette is COLORREF (0x00BBGGRR).
+    auto colour = [](COLORREF screen) { return RGB(screen >> 16 & 0xFF, screen >> 8 & 0xFF, screen & 0xFF); };
+    EXPECT_TRUE(waitFor([&] { return closeTo(colour(at(corvina::kContinueButton, 4, 4)), p.face); }))
+        << std::hex << at(corvina::kContinueButton, 4, 4);
+    EXPECT_TRUE(closeTo(colour(at(corvina::kResultList, 40, 200)), p.field)) << std::hex << at(corvina::kResultList, 40, 200);
+    EXPECT_TRUE(closeTo(colour(at(corvina::kHashEdit, 240, 12)), p.field)) << std::hex << at(corvina::kHashEdit, 240, 12);
+    EXPECT_TRUE(closeTo(colour(at(corvina::kHashLabel, 2, 2)), p.window)) << std::hex << at(corvina::kHashLabel, 2, 2);
+    // The button's caption is light on the dark face.
+    int light = 0;
+    RECT b{};
+    GetWindowRect(dialog.control(corvina::kContinueButton), &b);
+    for (uint32_t px : grabScreen(b))
+        if ((px & 0xFF) > 0xA0)
+            ++light;
+    EXPECT_GT(light, 10);
+
+    // Themed, the controls do what they did.
+    click(corvina::kContinueButton);
+    EXPECT_EQ(recorded.continues, 1);
+    dialog.selectTab(1);
+    EXPECT_TRUE(IsWindowVisible(dialog.control(corvina::kUrlEdit)));
+    SetWindowTextW(dialog.control(corvina::kUrlEdit), L"http://x/");
+    click(corvina::kPlayUrlButton);
+    ASSERT_EQ(recorded.played.size(), 1u);
+    EXPECT_EQ(recorded.played[0].first, "http://x/");
 }
 
 } // namespace
