@@ -26,6 +26,7 @@ class PreviewWindow : public PlainWindow {
     static constexpr int kHeight = 254;
     static constexpr UINT_PTR kPreviewTimer = 1;
     static constexpr int kPreviewPeriod = 40; // ms: 25 pictures a second
+    static constexpr double kPreviewBudget = 0.05; // the share of one core the preview may take
     static constexpr int kSnapshotWidth = 200;
     static constexpr int kSnapshotHeight = 150;
     // Where a control's item goes (the engine's setConfig).
@@ -50,6 +51,7 @@ class PreviewWindow : public PlainWindow {
     PictureBox preview;
     ScrollBar adjustBar;
     int previewTicks() const { return previewTicks_; }
+    double lastPreviewCostMs() const { return lastPreviewCostMs_; }
 
   protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -66,6 +68,8 @@ class PreviewWindow : public PlainWindow {
     HWND picture_ = nullptr;
     bool previewing_ = false;
     int previewTicks_ = 0;
+    double lastPreviewCostMs_ = 0;
+    ULONGLONG nextPreviewAt_ = 0;
 };
 
 } // namespace corvina

@@ -1,7 +1,10 @@
 // player-bench: prints the whole program's figures, measured from outside on
 // the real Corvina.exe. Not a test: it measures.
 //   CPU of the program as a share of one core, idle with nothing open
-//   the same while playing a 10 s 1280x720 30 fps local file
+//   the same while playing a 1280x720 30 fps local file, with the
+//   picture-adjustment window hidden, and shown with its live preview on
+//   the program's memory and GDI objects after 0.4 s and 40 s of live
+//   preview
 //   time from a right-arrow key on the paused picture to the first picture
 //   at the new position on the screen (median of several)
 // Usage: player-bench [seconds per CPU figure]
@@ -88,6 +91,17 @@ struct ProgramCpu {
     }
 };
 
+// The program's resident memory in kB (VmRSS), 0 when unknown.
+long residentKb(const ProgramCpu& cpu) {
+    if (cpu.statPath.empty())
+        return 0;
+    std::wstring status = cpu.statPath;
+    status.replace(status.size() - 4, 4, L"status");
+    const std::string text = readWhole(status);
+    const size_t at = text.find("VmRSS:");
+    return at == std::string::npos ? 0 : std::strtol(text.c_str() + at + 6, nullptr, 10);
+}
+
 // The program's CPU over `seconds`, as a percentage of one core.
 double cpuShare(const ProgramCpu& cpu, int seconds) {
     const double cpu0 = cpu.ms(), wall0 = nowMs();
@@ -157,7 +171,7 @@ int main(int argc, char** argv) {
                 cpuShare(cpu, seconds), seconds);
 
     // The local file tab: the path into its edit box, then its play button.
-    const std::wstring movie = binDirectory() + L"\\..\\bench-media\\hd.mp4";
+    const std::wstring movie = binDirectory() + L"\\..\\bench-media\\hd-minute.mp4";
     HWND tabs = GetDlgItem(w.dialog, kTabControl);
     SendMessageW(GetDlgItem(tabs, kFileEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(movie.c_str()));
     PostMessageW(GetDlgItem(tabs, kPlayFileButton), BM_CLICK, 0, 0);
@@ -173,10 +187,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     pumpMessages(500);
-    const int playing = std::min(seconds, 8); // the movie is 10 s long
     std::printf("program CPU, playing 1280x720 30 fps: %.1f %% of one core (%d s; compare engine-bench's "
                 "engine CPU per second of playback)\n",
-                cpuShare(cpu, playing), playing);
+                cpuShare(cpu, seconds), seconds);
 
     // Seek latency on the paused picture: key to the first changed picture.
     PostMessageW(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
@@ -188,7 +201,7 @@ int main(int argc, char** argv) {
     });
     std::vector<double> latencies;
     for (int i = 0; i < 5; ++i) {
-        // Paused near the end: back three times, then on twice.
+        // Back three times, then on twice.
         PostMessageW(picture, WM_KEYDOWN, i < 3 ? VK_LEFT : VK_RIGHT, 0);
         const std::vector<uint32_t> before = pictureSample(w.video);
         const double start = nowMs();
@@ -204,6 +217,45 @@ int main(int argc, char** argv) {
         std::printf("key (left/right arrow, paused) to the first picture at the new position: median %.0f ms "
                     "(%zu seeks, %.0f..%.0f ms)\n",
                     latencies[latencies.size() / 2], latencies.size(), latencies.front(), latencies.back());
+    PostMessageW(picture, WM_KEYDOWN, VK_SPACE, 0); // playing again
+
+    // The picture-adjustment window through the bar's adjust button (72 from
+    // the bar's right end), then its live-preview box (194 + 8, 92 + 13).
+    HWND bar = nullptr, preview = nullptr;
+    Windows owned{program.pid()};
+    owned.main = w.video;
+    EnumWindows(&findVideo, reinterpret_cast<LPARAM>(&owned));
+    bar = owned.video;
+    RECT barRect{};
+    GetWindowRect(bar, &barRect);
+    const LPARAM adjust = MAKELPARAM(barRect.right - barRect.left - 72 + 8, 23 + 8);
+    PostMessageW(bar, WM_MOUSEMOVE, 0, adjust);
+    PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, adjust);
+    PostMessageW(bar, WM_LBUTTONUP, 0, adjust);
+    waitFor([&] {
+        Windows found{program.pid()};
+        found.main = bar;
+        EnumWindows(&findVideo, reinterpret_cast<LPARAM>(&found));
+        preview = found.video;
+        return preview && IsWindowVisible(preview);
+    });
+    if (!preview) {
+        std::printf("the picture-adjustment window did not open\n");
+        return 1;
+    }
+    const LPARAM box = MAKELPARAM(194 + 8, 92 + 13);
+    PostMessageW(preview, WM_MOUSEMOVE, 0, box);
+    PostMessageW(preview, WM_LBUTTONDOWN, MK_LBUTTON, box);
+    PostMessageW(preview, WM_LBUTTONUP, 0, box);
+    pumpMessages(400); // about 10 preview pictures
+    const long memory10 = residentKb(cpu);
+    const DWORD gdi10 = GetGuiResources(program.process(), GR_GDIOBJECTS);
+    std::printf("program CPU, playing, live preview on: %.1f %% of one core (%d s)\n", cpuShare(cpu, seconds),
+                seconds);
+    pumpMessages(std::max(40000 - seconds * 1000 - 400, 0));
+    std::printf("after 0.4 s and 40 s of live preview: resident memory %ld kB -> %ld kB, GDI objects %lu -> "
+                "%lu (Wine's GetGuiResources always answers 0)\n",
+                memory10, residentKb(cpu), gdi10, GetGuiResources(program.process(), GR_GDIOBJECTS));
     PostMessageW(w.main, WM_CLOSE, 0, 0);
     program.waitForExit(30000);
     return 0;
