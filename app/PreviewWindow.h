@@ -51,6 +51,12 @@ class PreviewWindow : public PlainWindow {
     PictureBox preview;
     ScrollBar adjustBar;
     int previewTicks() const { return previewTicks_; }
+    // One preview picture now, whatever the pace (while shown, playing and
+    // checked, as a tick).
+    void previewNow() {
+        nextPreviewAt_ = 0;
+        previewTick();
+    }
     double lastPreviewCostMs() const { return lastPreviewCostMs_; }
 
   protected:

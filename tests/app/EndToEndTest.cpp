@@ -350,6 +350,20 @@ TEST(EndToEnd, ThePlayerWindowsTheBarAndFullScreen) {
                IsWindowVisible(bar);
     }, 30000));
 
+    // The adjust button opens the picture-adjustment window, owned by the
+    // bar; its close button hides it, and the next press shows the same one.
+    Program::click(bar, 760 - 72 + 8, 23 + 8);
+    HWND adjust = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (adjust = program.ownedBy(bar)) != nullptr && IsWindowVisible(adjust); }));
+    const RECT a = rectOf(adjust);
+    EXPECT_EQ(a.right - a.left, 390);
+    EXPECT_EQ(a.bottom - a.top, 254);
+    Program::click(adjust, 390 - 4 - 21, 4 + 10); // the close button (skin 1: 42 wide, one lower and left)
+    EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(adjust); }));
+    Program::click(bar, 760 - 72 + 8, 23 + 8);
+    EXPECT_TRUE(waitFor([&] { return IsWindowVisible(adjust) != FALSE; }));
+    EXPECT_EQ(program.ownedBy(bar), adjust);
+
     // Next plays the second row: its file is resolved.
     Program::click(bar, 402 + 16, 12 + 16);
     const std::string sha1 = program.cell(1, 3);

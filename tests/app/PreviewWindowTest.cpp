@@ -7,6 +7,8 @@
 #include "TestSupport.h"
 #include "UiEngine.h"
 
+#include <psapi.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -134,6 +136,24 @@ TEST_F(PreviewWindowTest, ThePictureChangesOnScreenAndThePreviewFollowsIt) {
     EXPECT_LE(perSecond * window.lastPreviewCostMs() / 1000.0, PreviewWindow::kPreviewBudget * 1.5)
         << perSecond << " pictures of " << window.lastPreviewCostMs() << " ms";
     EXPECT_EQ(window.preview.image().width(), 200);
+
+    // Pictures free what they take: memory after 1000 is what it was after 10.
+    auto privateBytes = [] {
+        PROCESS_MEMORY_COUNTERS_EX counters{};
+        counters.cb = sizeof counters;
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof counters);
+        return static_cast<double>(counters.PrivateUsage);
+    };
+    for (int i = 0; i < 10; ++i)
+        window.previewNow();
+    const double after10 = privateBytes();
+    for (int i = 0; i < 990; ++i) {
+        window.previewNow();
+        if (i % 50 == 0)
+            pumpMessages(1);
+    }
+    EXPECT_LT(privateBytes() - after10, 2.0 * 1024 * 1024) << after10 << " -> " << privateBytes();
 
     // Brightness to the top: the picture on the screen is brighter.
     engine.pause();
