@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,9 @@ class AppOnlineHost : public OnlineHost {
   public:
     AppOnlineHost(OpenDialog& dialog, PlayerEngine& engine) : dialog_(dialog), engine_(engine) {}
     void attach(HWND mainWindow) { mainWindow_ = mainWindow; }
+    // The program is ending: from now on no operation touches a window
+    // (workers that are still running get empty answers).
+    void close() { closing_ = true; }
 
     void setStatus(const std::string& text) override;
     void showError(const std::string& text) override;
@@ -50,6 +54,7 @@ class AppOnlineHost : public OnlineHost {
     OpenDialog& dialog_;
     PlayerEngine& engine_;
     HWND mainWindow_ = nullptr;
+    std::atomic<bool> closing_{false};
 };
 
 } // namespace corvina

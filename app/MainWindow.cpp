@@ -180,6 +180,12 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return PlainWindow::handleMessage(message, wParam, lParam);
     case WM_CLOSE:
+        // The end begins here, before any window goes: the online workers
+        // touch no window from now on and their requests end. One still
+        // running after a moment (a blocked request that the platform does
+        // not cut short) would outlive what it uses: the process ends as it
+        // is instead, at once and cleanly.
+        processObjects().endOnlineWork();
         DestroyWindow(hwnd());
         return 0;
     case WM_DESTROY:

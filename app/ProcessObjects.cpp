@@ -44,6 +44,12 @@ void ProcessObjects::handleLaunchArgument(const std::string& argument) {
     online->handleLaunchArgument(argument);
 }
 
+void ProcessObjects::endOnlineWork() {
+    onlineHost.close();
+    if (online && !online->stop(500))
+        ExitProcess(0);
+}
+
 void ProcessObjects::hideWebView() { videoWindow.hideWebView(); }
 
 int ProcessObjects::listIndex() { return online->listIndex(); }
@@ -136,6 +142,9 @@ int runProgram() {
         }
         exitCode = 0;
     }
+    // Whatever ended the loop, the online workers are done before anything
+    // they use is destroyed.
+    objects->endOnlineWork();
     // The loop has ended, nothing draws text any more: the shared drawing
     // objects go before the objects (and GDI+ with them).
     uiEngine().stop();

@@ -54,6 +54,9 @@ struct ProcessObjects : PlayerShell, EngineEventSink {
     AppOnlineHost onlineHost{openDialog, engine};
     std::shared_ptr<OnlineController> online;
 
+    // The online workers stopped (bounded): first step of every end.
+    void endOnlineWork();
+
     // Steps of MainWindow's created step that belong to other parts.
     void registerProtocol();
     OpenDialogActions openDialogActions();

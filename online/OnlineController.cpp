@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <thread>
 
 namespace corvina {
@@ -46,13 +47,44 @@ bool OnlineController::resumePending() const {
 }
 
 void OnlineController::startWorker(void (OnlineController::*job)()) {
+    {
+        std::lock_guard lock(mutex_);
+        ++activeWorkers_;
+    }
     // The thread keeps the controller alive until its job is done.
     std::thread([self = shared_from_this(), job] {
         const HRESULT com = CoInitialize(nullptr);
         ((*self).*job)();
         if (SUCCEEDED(com))
             CoUninitialize();
+        std::lock_guard lock(self->mutex_);
+        --self->activeWorkers_;
     }).detach();
+}
+
+int OnlineController::activeWorkers() const {
+    std::lock_guard lock(mutex_);
+    return activeWorkers_;
+}
+
+bool OnlineController::stop(int timeoutMs) {
+    cancel_->cancel();
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::max(timeoutMs, 0));
+    while (activeWorkers() > 0) {
+        if (GetTickCount64() >= end)
+            return false;
+        // A worker may be waiting on a message it sent to this thread.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return true;
+}
+
+std::string OnlineController::fetch(const std::string& url) const {
+    HttpOptions options;
+    options.cancel = cancel_;
+    return bytesAsText(httpRequest(url, options));
 }
 
 std::string OnlineController::indexUrl() const {
@@ -72,7 +104,7 @@ void OnlineController::startSearch() {
 
 void OnlineController::runSearch() {
     host_.setStatus(kSearchingStatus);
-    const std::string page = bytesAsText(httpRequest(indexUrl()));
+    const std::string page = fetch(indexUrl());
     if (page.empty())
         return; // the status line keeps "searching"
     fillResultList(page);
@@ -115,11 +147,10 @@ void OnlineController::resolveSelectedRow() {
     host_.setStatus(kResolvingStatus);
     // H and I are the row's name and size columns.
     const std::string h = host_.cell(row, 1), i = host_.cell(row, 2);
-    const std::string fx = bytesAsText(httpRequest(
-        "http://" + endpoints_.resolve + "/fx.php?hash=" + percentEncode(h) + "&index=" + percentEncode(i)));
+    const std::string fx =
+        fetch("http://" + endpoints_.resolve + "/fx.php?hash=" + percentEncode(h) + "&index=" + percentEncode(i));
     const std::string f = textBetween(fx, "\"file_hash\" : \"", "\"");
-    const std::string code =
-        bytesAsText(httpRequest("http://" + endpoints_.resolve + "/code.php?sha1=" + percentEncode(f)));
+    const std::string code = fetch("http://" + endpoints_.resolve + "/code.php?sha1=" + percentEncode(f));
     {
         std::lock_guard lock(mutex_);
         pendingStatus_ = host_.cell(host_.selectedRow(), 0);
@@ -135,8 +166,7 @@ void OnlineController::resolveSelectedRow() {
 
 void OnlineController::resolveByAltServer() {
     const std::string sha1 = host_.cell(host_.selectedRow(), 3);
-    const std::string answer =
-        bytesAsText(httpRequest("http://" + endpoints_.code + "/code.php/?sha1=" + percentEncode(sha1)));
+    const std::string answer = fetch("http://" + endpoints_.code + "/code.php/?sha1=" + percentEncode(sha1));
     if (parseCodeAnswer(answer) >= 1)
         playStream(resolvedUrl(), resolvedCookie());
 }

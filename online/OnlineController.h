@@ -3,6 +3,7 @@
 // engine and the last-movie history.
 #pragma once
 
+#include "HttpClient.h"
 #include "OnlineHost.h"
 #include "PlayHistory.h"
 
@@ -50,10 +51,18 @@ class OnlineController : public std::enable_shared_from_this<OnlineController> {
     bool resumePending() const;
     const PlayHistory& history() const { return history_; }
 
-    // Runs a job on a worker thread of its own, never joined.
+    // Runs a job on a worker thread of its own.
     void startWorker(void (OnlineController::*job)());
+    // The end: every request in progress or to come fails at once, and the
+    // caller waits (still handling messages sent to its thread) until the
+    // workers have returned, at most `timeoutMs`. False when one has not.
+    bool stop(int timeoutMs);
+    int activeWorkers() const;
 
   private:
+    // The body of `url` as text; empty once stopped.
+    std::string fetch(const std::string& url) const;
+
     OnlineHost& host_;
     ServiceEndpoints endpoints_;
     PlayHistory history_;
@@ -65,6 +74,8 @@ class OnlineController : public std::enable_shared_from_this<OnlineController> {
     std::string resolvedCookie_;
     int listIndex_ = 0;
     bool resumePending_ = false;
+    int activeWorkers_ = 0;
+    std::shared_ptr<HttpCancel> cancel_ = std::make_shared<HttpCancel>();
 };
 
 inline constexpr char kSearchingStatus[] = "状态：寻找资源中";

@@ -114,6 +114,73 @@ unsigned long requestFlags(const std::string& url, bool cookiesSupplied, bool no
     return flags;
 }
 
+void HttpCancel::cancel() {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    // Closing a session ends the calls blocked on it and every handle made from it.
+    for (void* session : sessions_)
+        InternetCloseHandle(static_cast<HINTERNET>(session));
+    sessions_.clear();
+}
+
+bool HttpCancel::cancelled() const {
+    std::lock_guard lock(mutex_);
+    return cancelled_;
+}
+
+bool HttpCancel::attach(void* session) {
+    std::lock_guard lock(mutex_);
+    if (cancelled_)
+        return false;
+    sessions_.push_back(session);
+    return true;
+}
+
+bool HttpCancel::detach(void* session) {
+    std::lock_guard lock(mutex_);
+    const auto it = std::find(sessions_.begin(), sessions_.end(), session);
+    if (it == sessions_.end())
+        return false;
+    sessions_.erase(it);
+    return true;
+}
+
+namespace {
+
+// While alive, the session can be closed by the request's HttpCancel; at
+// the end, when it was, the handles are let go of without closing them.
+class CancelRegistration {
+  public:
+    CancelRegistration(HttpCancel* cancel, InternetHandle& internet, InternetHandle& connection,
+                       InternetHandle& request)
+        : cancel_(cancel), internet_(internet), connection_(connection), request_(request) {}
+    ~CancelRegistration() {
+        if (attached_ && !cancel_->detach(internet_.get())) {
+            (void)request_.release();
+            (void)connection_.release();
+            (void)internet_.release();
+        }
+    }
+    CancelRegistration(const CancelRegistration&) = delete;
+    CancelRegistration& operator=(const CancelRegistration&) = delete;
+    // False when the request was cancelled before it began.
+    bool attach() {
+        if (!cancel_)
+            return true;
+        attached_ = cancel_->attach(internet_.get());
+        return attached_;
+    }
+
+  private:
+    HttpCancel* cancel_;
+    InternetHandle& internet_;
+    InternetHandle& connection_;
+    InternetHandle& request_;
+    bool attached_ = false;
+};
+
+} // namespace
+
 std::vector<uint8_t> httpRequest(const std::string& url) {
     HttpOptions options;
     return httpRequest(url, options);
@@ -127,27 +194,26 @@ std::vector<uint8_t> httpRequest(const std::string& url, HttpOptions& options) {
     const bool secure = startsWithNoCase(url, "https://");
     const std::string agent = agentFromHeaders(options.headers);
 
-    InternetHandle internet;
+    InternetHandle internet, connection, request;
+    CancelRegistration registration(options.cancel.get(), internet, connection, request);
     if (options.proxy.empty()) {
         internet.reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, "", "", 0));
     } else {
         const std::string proxy = secure ? options.proxy : "http=" + options.proxy;
         internet.reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), "", 0));
     }
-    if (!internet)
+    if (!internet || !registration.attach())
         return {};
     setTimeouts(internet.get(), options);
 
     const std::string host = urlHost(url);
-    InternetHandle connection(InternetConnectA(internet.get(), host.c_str(),
-                                               static_cast<INTERNET_PORT>(urlPort(url)), "", "",
-                                               INTERNET_SERVICE_HTTP, 0, 0));
+    connection.reset(InternetConnectA(internet.get(), host.c_str(), static_cast<INTERNET_PORT>(urlPort(url)), "",
+                                      "", INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection)
         return {};
     const std::string path = urlPath(url);
-    InternetHandle request(
-        HttpOpenRequestA(connection.get(), kVerbs[method], path.c_str(), "HTTP/1.1", nullptr, nullptr,
-                         requestFlags(url, options.cookies.has_value(), options.noRedirect), 0));
+    request.reset(HttpOpenRequestA(connection.get(), kVerbs[method], path.c_str(), "HTTP/1.1", nullptr, nullptr,
+                                   requestFlags(url, options.cookies.has_value(), options.noRedirect), 0));
     if (!request)
         return {};
     // Also on the request itself: some WinINet versions do not pass the
@@ -207,9 +273,8 @@ std::vector<uint8_t> httpRequest(const std::string& url, HttpOptions& options) {
     const size_t zero = raw.find('\0');
     if (zero != std::string::npos)
         raw.resize(zero);
-    request.reset();
-    connection.reset();
-    internet.reset();
+    if (options.cancel && options.cancel->cancelled())
+        return {}; // ended early: what arrived is not the answer
 
     options.rawHeaders = normaliseSetCookie(raw);
     options.receivedCookies = collectCookies(options.rawHeaders);

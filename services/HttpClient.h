@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +12,25 @@
 namespace corvina {
 
 enum class HttpMethod { Get = 0, Post = 1, Head = 2 };
+
+// Ends the requests that share it, from any thread: a request in progress
+// fails at once (its session is closed under it) and later ones fail
+// without connecting.
+class HttpCancel {
+  public:
+    void cancel();
+    bool cancelled() const;
+    // A request's session; false (do not go on) when already cancelled.
+    bool attach(void* session);
+    // The request is done with its session; false when cancel() closed it
+    // (the request then must not close it, nor what it made from it).
+    bool detach(void* session);
+
+  private:
+    mutable std::mutex mutex_;
+    bool cancelled_ = false;
+    std::vector<void*> sessions_;
+};
 
 struct HttpOptions {
     std::optional<int> method;          // 0 GET, 1 POST, 2 HEAD; anything else GET
@@ -26,6 +47,8 @@ struct HttpOptions {
     unsigned connectTimeoutMs = 15000;
     unsigned sendTimeoutMs = 30000;
     unsigned receiveTimeoutMs = 30000;
+    // Shared with whoever may end the request early; none: it runs its course.
+    std::shared_ptr<HttpCancel> cancel;
 };
 
 inline constexpr char kDefaultAgent[] = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";

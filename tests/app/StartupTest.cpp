@@ -1,10 +1,15 @@
 // The real program, started from outside in an empty folder.
+#include "LoopbackHttpServer.h"
 #include "TestSupport.h"
 #include "TextConvert.h"
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace testing_support;
 
@@ -263,6 +268,60 @@ TEST(Startup, SystemButtonsMinimiseMaximiseAndRestore) {
 
     PostMessageW(w.main, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.waitForExit(30000), 0);
+}
+
+// The program pointed at `server` for every service, started with a link
+// for a swarm, so that its search begins at once.
+struct SearchingProgram {
+    TempFolder folder;
+    std::unique_ptr<RunningProgram> program;
+    explicit SearchingProgram(const LoopbackHttpServer& server) {
+        const std::string host = "127.0.0.1:" + std::to_string(server.port());
+        for (const char* name : {"CORVINA_INDEX_HOST", "CORVINA_RESOLVE_HOST", "CORVINA_CODE_HOST"})
+            SetEnvironmentVariableA(name, host.c_str());
+        copyProgramTo(folder);
+        program = std::make_unique<RunningProgram>(folder.path(),
+                                                   L"velmarino://play/?hash=6A9759BFFD5C0AF65319979FB7832189F4F3C35D");
+    }
+};
+
+TEST(Startup, ClosingWhileASearchWaitsOnASilentServerEndsWithin2s) {
+    LoopbackHttpServer silent([](const HttpRequestSeen&) {
+        HttpResponse r;
+        r.stallBeforeHeadersMs = 600000;
+        return r;
+    });
+    SearchingProgram p(silent);
+    FoundWindows w;
+    ASSERT_TRUE(p.program->waitForWindows(w));
+    ASSERT_TRUE(waitFor([&] { return !silent.requests().empty(); }, 30000));
+    const ULONGLONG closed = GetTickCount64();
+    PostMessageW(w.main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.program->waitForExit(5000), 0);
+    EXPECT_LT(GetTickCount64() - closed, 2000u);
+    silent.stop();
+}
+
+TEST(Startup, ClosingWhileTheListFillsEndsCleanly) {
+    // A swarm of 20 000 files: the list is still filling when the close comes.
+    std::string page = "{\"files\":";
+    for (int i = 0; i < 20000; ++i)
+        page += "[{\"index\":" + std::to_string(i) + ",\"name\":\"file " + std::to_string(i) +
+                ".mp4\",\"size\":\"1.00 MB\",\"sha1\":\"" + std::string(40, 'A') + "\"}]";
+    page += "}";
+    LoopbackHttpServer index([&](const HttpRequestSeen&) {
+        HttpResponse r;
+        r.body = page;
+        return r;
+    });
+    SearchingProgram p(index);
+    FoundWindows w;
+    ASSERT_TRUE(p.program->waitForWindows(w));
+    HWND list = GetDlgItem(GetDlgItem(w.dialog, 100), 114);
+    ASSERT_TRUE(waitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 30000));
+    PostMessageW(w.main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.program->waitForExit(5000), 0); // no fault: a fault's exit code is not 0
+    index.stop();
 }
 
 } // namespace

@@ -1,8 +1,15 @@
 // httpRequest against a loopback server started by each test.
 #include "HttpClient.h"
 #include "LoopbackHttpServer.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
+
+#include <thread>
+
+#include <atomic>
 
 using namespace testing_support;
 using namespace corvina;
@@ -131,6 +138,41 @@ TEST(HttpClient, LongHeaderBlocksArriveWhole) {
     httpRequest(server.base() + "/long", options);
     EXPECT_GT(options.rawHeaders.size(), 7000u);
     EXPECT_EQ(options.receivedCookies, "late=1");
+}
+
+TEST(HttpClient, CancelEndsTheRequestsThatShareIt) {
+    LoopbackHttpServer silent([](const HttpRequestSeen&) {
+        HttpResponse r;
+        r.stallBeforeHeadersMs = 600000; // accepts and never answers
+        return r;
+    });
+    auto cancel = std::make_shared<HttpCancel>();
+    std::vector<uint8_t> answer{1};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        HttpOptions options;
+        options.cancel = cancel;
+        options.receiveTimeoutMs = 3000;
+        answer = httpRequest(silent.base() + "/never", options);
+        done = true;
+    });
+    ASSERT_TRUE(waitFor([&] { return silent.requests().size() == 1; }, 10000));
+    cancel->cancel();
+    // Closing the session ends the blocked call on Windows; Wine's WinINet
+    // lets it run to its time-out. Either way it returns empty.
+    EXPECT_TRUE(waitFor([&] { return done.load(); }, 10000));
+    worker.join();
+    EXPECT_TRUE(answer.empty());
+    EXPECT_TRUE(cancel->cancelled());
+
+    // After the cancel nothing connects any more.
+    HttpOptions later;
+    later.cancel = cancel;
+    const ULONGLONG started = GetTickCount64();
+    EXPECT_TRUE(httpRequest(silent.base() + "/later", later).empty());
+    EXPECT_LT(GetTickCount64() - started, 500u);
+    EXPECT_EQ(silent.requests().size(), 1u);
+    silent.stop();
 }
 
 TEST(HttpClient, FailuresAreEmptyAndBounded) {
