@@ -91,6 +91,12 @@ void AppOnlineHost::selectRow(int row) {
     dialog_.selectRow(row);
 }
 
+void AppOnlineHost::appendRows(const std::vector<Row>& rows) {
+    if (closing_)
+        return;
+    dialog_.appendRows(rows);
+}
+
 void AppOnlineHost::openStream(const std::string& url, const std::string& cookie) {
     if (closing_)
         return;

@@ -47,6 +47,7 @@ class AppOnlineHost : public OnlineHost {
     int rowCount() override;
     int selectedRow() override;
     void selectRow(int row) override;
+    void appendRows(const std::vector<Row>& rows) override;
     void openStream(const std::string& url, const std::string& cookie) override;
     void raiseMainWindow() override;
 

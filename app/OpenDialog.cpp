@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <iterator>
 
 namespace corvina {
@@ -29,7 +30,8 @@ const ControlSpec kControls[] = {
      OpenDialog::kSampleHash},
     {kSearchButton, 0, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 323, 24, 190, 30, "寻找"},
     {kContinueButton, 0, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 408, 24, 105, 30, "继续上次"},
-    {kResultList, 0, WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 5,
+    {kResultList, 0, WC_LISTVIEWW,
+     LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA | WS_BORDER | WS_TABSTOP, 5,
      61, 507, 395, ""},
     {kUrlEdit, 1, WC_EDITW, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 9, 40, 504, 40, kUrlPlaceholder},
     {kPlayUrlButton, 1, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 9, 88, 504, 96, "播放网络地址"},
@@ -164,42 +166,90 @@ void OpenDialog::showTabPage(int tab) {
         ShowWindow(control(c.id), c.tab == tab ? SW_SHOW : SW_HIDE);
 }
 
+void OpenDialog::setListCount(size_t count) const {
+    SendMessageW(control(kResultList), LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
+}
+
 void OpenDialog::clearRows() {
+    {
+        std::lock_guard lock(rowsMutex_);
+        rows_.clear();
+    }
     SendMessageW(control(kResultList), LVM_DELETEALLITEMS, 0, 0);
+    setListCount(0);
 }
 
 int OpenDialog::appendRow() {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = rowCount();
-    item.pszText = const_cast<wchar_t*>(L"");
-    return static_cast<int>(
-        SendMessageW(control(kResultList), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    size_t count = 0;
+    {
+        std::lock_guard lock(rowsMutex_);
+        rows_.emplace_back();
+        count = rows_.size();
+    }
+    setListCount(count);
+    return static_cast<int>(count) - 1;
+}
+
+void OpenDialog::appendRows(const std::vector<std::array<std::string, 4>>& rows) {
+    if (!loaded() || rows.empty())
+        return;
+    size_t count = 0;
+    {
+        std::lock_guard lock(rowsMutex_);
+        rows_.reserve(rows_.size() + rows.size());
+        for (const std::array<std::string, 4>& cells : rows)
+            rows_.push_back({gbkToWide(cells[0]), gbkToWide(cells[1]), gbkToWide(cells[2]), gbkToWide(cells[3])});
+        count = rows_.size();
+    }
+    setListCount(count); // one message for the whole batch
 }
 
 void OpenDialog::setCell(int row, int column, const std::string& gbk) {
-    std::wstring text = gbkToWide(gbk);
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text.data();
-    SendMessageW(control(kResultList), LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    if (column < 0 || column > 3)
+        return;
+    {
+        std::lock_guard lock(rowsMutex_);
+        if (row < 0 || row >= static_cast<int>(rows_.size()))
+            return;
+        rows_[static_cast<size_t>(row)][static_cast<size_t>(column)] = gbkToWide(gbk);
+    }
+    SendMessageW(control(kResultList), LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
 }
 
 std::string OpenDialog::cell(int row, int column) const {
-    if (row < 0 || row >= rowCount())
+    std::lock_guard lock(rowsMutex_);
+    if (row < 0 || row >= static_cast<int>(rows_.size()) || column < 0 || column > 3)
         return {};
-    std::wstring buffer(10240, L'\0');
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer.data();
-    item.cchTextMax = static_cast<int>(buffer.size());
-    LRESULT n = SendMessageW(control(kResultList), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    buffer.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return wideToGbk(buffer);
+    return wideToGbk(rows_[static_cast<size_t>(row)][static_cast<size_t>(column)]);
 }
 
 int OpenDialog::rowCount() const {
-    return static_cast<int>(SendMessageW(control(kResultList), LVM_GETITEMCOUNT, 0, 0));
+    std::lock_guard lock(rowsMutex_);
+    return static_cast<int>(rows_.size());
+}
+
+void OpenDialog::answerCell(NMHDR* header) const {
+    const bool wide = header->code == LVN_GETDISPINFOW;
+    auto& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item; // the same layout for the ANSI form
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0)
+        return;
+    std::wstring text;
+    {
+        std::lock_guard lock(rowsMutex_);
+        if (item.iItem >= 0 && item.iItem < static_cast<int>(rows_.size()) && item.iSubItem >= 0 && item.iSubItem < 4)
+            text = rows_[static_cast<size_t>(item.iItem)][static_cast<size_t>(item.iSubItem)];
+    }
+    if (wide) {
+        const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+        std::copy_n(text.c_str(), n, item.pszText);
+        item.pszText[n] = L'\0';
+    } else {
+        const std::string gbk = wideToGbk(text);
+        char* out = reinterpret_cast<char*>(item.pszText);
+        const size_t n = std::min(gbk.size(), static_cast<size_t>(item.cchTextMax - 1));
+        std::copy_n(gbk.c_str(), n, out);
+        out[n] = '\0';
+    }
 }
 
 int OpenDialog::selectedRow() const {
@@ -279,6 +329,8 @@ LRESULT OpenDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             showTabPage(currentTab());
         else if (header->idFrom == kResultList && header->code == NM_DBLCLK && actions_.resolveByAltServer)
             actions_.resolveByAltServer();
+        else if (header->idFrom == kResultList && (header->code == LVN_GETDISPINFOW || header->code == LVN_GETDISPINFOA))
+            answerCell(const_cast<NMHDR*>(header));
         return 0;
     }
     default:

@@ -6,8 +6,11 @@
 #include "PlainWindow.h"
 #include "UniqueGdiObject.h"
 
+#include <array>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace corvina {
 
@@ -56,10 +59,14 @@ class OpenDialog : public PlainWindow {
     int currentTab() const;
     void selectTab(int tab);
 
-    // The result list. Any thread: every call is a synchronous call into the
-    // dialog's thread.
+    // The result list: a list view that holds no text of its own and asks
+    // the dialog for each cell it shows (so a swarm of thousands of files
+    // fills at once). The standard list-view messages read it as any list.
+    // Any thread: the rows are guarded, the list is told by synchronous
+    // messages to the dialog's thread.
     void clearRows();
     int appendRow(); // the new row's index
+    void appendRows(const std::vector<std::array<std::string, 4>>& rows);
     void setCell(int row, int column, const std::string& gbk);
     std::string cell(int row, int column) const;
     int rowCount() const;
@@ -79,8 +86,15 @@ class OpenDialog : public PlainWindow {
     static LRESULT CALLBACK forwardingProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK urlEditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
+    // Fills a cell the list asks for (LVN_GETDISPINFO, wide or ANSI).
+    void answerCell(NMHDR* header) const;
+    // The list told it now holds `count` rows.
+    void setListCount(size_t count) const;
+
     OpenDialogActions actions_;
     UniqueGdiObject<HFONT> font_;
+    mutable std::mutex rowsMutex_;
+    std::vector<std::array<std::wstring, 4>> rows_;
 };
 
 } // namespace corvina

@@ -122,12 +122,18 @@ int OnlineController::fillResultList(const std::string& page) {
         host_.showError(kNoResources);
         return 0;
     }
+    // In batches: each is one call into the window thread, which stays free
+    // for input between them.
+    constexpr int kBatch = 500;
+    std::vector<OnlineHost::Row> rows;
+    rows.reserve(static_cast<size_t>(std::min(count, kBatch)));
     for (int n = 1; n <= count; ++n) {
-        const int row = host_.appendRow();
-        host_.setCell(row, 0, re.subMatchText(n, 1));
-        host_.setCell(row, 1, unescapeText(re.subMatchText(n, 2)));
-        host_.setCell(row, 2, re.subMatchText(n, 3));
-        host_.setCell(row, 3, re.subMatchText(n, 4));
+        rows.push_back({re.subMatchText(n, 1), unescapeText(re.subMatchText(n, 2)), re.subMatchText(n, 3),
+                        re.subMatchText(n, 4)});
+        if (static_cast<int>(rows.size()) == kBatch || n == count) {
+            host_.appendRows(rows);
+            rows.clear();
+        }
     }
     return count;
 }

@@ -3,7 +3,9 @@
 // a synchronous call into the window thread (or are thread-safe themselves).
 #pragma once
 
+#include <array>
 #include <string>
+#include <vector>
 
 namespace corvina {
 
@@ -29,6 +31,16 @@ class OnlineHost {
     virtual int rowCount() = 0;
     virtual int selectedRow() = 0;
     virtual void selectRow(int row) = 0;
+    // Rows of four cells at the end of the list, in one go where the host
+    // can (the list is then redrawn once); by default row by row.
+    using Row = std::array<std::string, 4>;
+    virtual void appendRows(const std::vector<Row>& rows) {
+        for (const Row& cells : rows) {
+            const int row = appendRow();
+            for (int column = 0; column < 4; ++column)
+                setCell(row, column, cells[static_cast<size_t>(column)]);
+        }
+    }
 
     // The engine and the main window.
     virtual void openStream(const std::string& url, const std::string& cookie) = 0;

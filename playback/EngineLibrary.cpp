@@ -27,6 +27,8 @@ bool EngineLibrary::loaded() const {
 }
 
 const EngineLibrary::Functions& EngineLibrary::functions() const {
+    if (bound_.load(std::memory_order_acquire))
+        return functions_;
     std::call_once(once_, [this] {
         // A full path, so that no other copy on the search path is picked up.
         module_ = LoadLibraryExW(path_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -55,6 +57,7 @@ const EngineLibrary::Functions& EngineLibrary::functions() const {
         bind(module_, f.getBufferProgress, "APlayer_GetBufferProgress");
         bind(module_, f.destroy, "APlayer_Destroy");
     });
+    bound_.store(true, std::memory_order_release); // also when loading failed: nothing changes any more
     return functions_;
 }
 

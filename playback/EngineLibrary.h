@@ -3,6 +3,7 @@
 
 #include "APlayerCaller.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -50,6 +51,9 @@ class EngineLibrary {
   private:
     std::wstring path_;
     mutable std::once_flag once_;
+    // Set once the library is bound: every later call skips std::call_once,
+    // whose thread-local bookkeeping costs a lock on every engine call.
+    mutable std::atomic<bool> bound_{false};
     mutable HMODULE module_ = nullptr;
     mutable Functions functions_;
 };

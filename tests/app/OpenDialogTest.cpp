@@ -24,7 +24,7 @@ struct Recorded {
 
 class OpenDialogTest : public ::testing::Test {
   protected:
-    TestWindow main{100, 50, 858, 496};
+    TestWindow main{100, 50, 858, 496, false}; // only docked to
     OpenDialog dialog;
     Recorded recorded;
 
