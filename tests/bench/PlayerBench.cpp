@@ -197,24 +197,9 @@ int listFill() {
         }
         Sleep(10);
     }
-    if (filledAt == 0) {
+    if (filledAt == 0)
         std::printf("20 000 rows: the list did not fill within a minute (%lu rows, index asked: %s)\n",
                     static_cast<unsigned long>(lastCount), answeredAt.load() > 0 ? "yes" : "no");
-        struct Shown {
-            DWORD pid;
-        } shown{program.pid()};
-        EnumWindows(
-            [](HWND hwnd, LPARAM param) -> BOOL {
-                DWORD pid = 0;
-                GetWindowThreadProcessId(hwnd, &pid);
-                wchar_t title[128] = {};
-                GetWindowTextW(hwnd, title, 128);
-                if (pid == reinterpret_cast<Shown*>(param)->pid && IsWindowVisible(hwnd))
-                    std::printf("  shown: %ls\n", title);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&shown));
-    }
     else
         std::printf("20 000 rows: in the list %.0f ms after the index answered; the window answered within %.0f ms "
                     "throughout\n",
