@@ -33,6 +33,13 @@ bool startsWithNoCase(const std::string& text, const char* prefix) {
     return lowerAscii(text.substr(0, std::char_traits<char>::length(prefix))) == prefix;
 }
 
+// As many redirects as browsers follow for one request.
+constexpr int kMaxRedirects = 10;
+
+bool isRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+
+
+
 } // namespace
 
 std::string bytesAsText(const std::vector<uint8_t>& bytes) {
@@ -101,6 +108,23 @@ std::string collectCookies(const std::string& rawHeaders) {
     if (received.size() >= 2)
         received.resize(received.size() - 2);
     return received;
+}
+
+std::string resolveLocation(const std::string& base, const std::string& location) {
+    if (startsWithNoCase(location, "http://") || startsWithNoCase(location, "https://"))
+        return location;
+    const size_t schemeEnd = base.find("://");
+    if (schemeEnd == std::string::npos)
+        return location;
+    if (location.rfind("//", 0) == 0)
+        return base.substr(0, schemeEnd + 1) + location;
+    const size_t pathStart = base.find('/', schemeEnd + 3);
+    const std::string origin = pathStart == std::string::npos ? base : base.substr(0, pathStart);
+    if (!location.empty() && location.front() == '/')
+        return origin + location;
+    std::string directory = pathStart == std::string::npos ? "/" : base.substr(pathStart);
+    directory = directory.substr(0, directory.find_first_of("?#"));
+    return origin + directory.substr(0, directory.rfind('/') + 1) + location;
 }
 
 unsigned long requestFlags(const std::string& url, bool cookiesSupplied, bool noRedirect) {
@@ -206,36 +230,62 @@ std::vector<uint8_t> httpRequest(const std::string& url, HttpOptions& options) {
         return {};
     setTimeouts(internet.get(), options);
 
-    const std::string host = urlHost(url);
-    connection.reset(InternetConnectA(internet.get(), host.c_str(), static_cast<INTERNET_PORT>(urlPort(url)), "",
-                                      "", INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection)
-        return {};
-    const std::string path = urlPath(url);
-    request.reset(HttpOpenRequestA(connection.get(), kVerbs[method], path.c_str(), "HTTP/1.1", nullptr, nullptr,
-                                   requestFlags(url, options.cookies.has_value(), options.noRedirect), 0));
-    if (!request)
-        return {};
-    // Also on the request itself: some WinINet versions do not pass the
-    // session's time-outs down to the requests.
-    setTimeouts(request.get(), options);
+    // Redirects are followed here rather than by the platform, so that their
+    // number has a bound: a server that redirects to itself must not hold
+    // the caller for ever.
+    const std::string extraHeaders = options.headers;
+    std::string current = url;
+    for (int hop = 0;; ++hop) {
+        request.reset();
+        connection.reset();
+        const std::string host = urlHost(current);
+        connection.reset(InternetConnectA(internet.get(), host.c_str(), static_cast<INTERNET_PORT>(urlPort(current)),
+                                          "", "", INTERNET_SERVICE_HTTP, 0, 0));
+        if (!connection)
+            return {};
+        const std::string path = urlPath(current);
+        request.reset(HttpOpenRequestA(connection.get(), kVerbs[method], path.c_str(), "HTTP/1.1", nullptr, nullptr,
+                                       requestFlags(current, options.cookies.has_value(), true), 0));
+        if (!request)
+            return {};
+        // Also on the request itself: some WinINet versions do not pass the
+        // session's time-outs down to the requests.
+        setTimeouts(request.get(), options);
 
-    options.headers = completeHeaderBlock(options.headers, url, options.cookies.value_or(""));
-    std::string textBody;
-    const void* body = nullptr;
-    DWORD bodyLength = 0;
-    if (method != 0) {
-        if (!options.postBytes.empty()) {
-            body = options.postBytes.data();
-            bodyLength = static_cast<DWORD>(options.postBytes.size());
-        } else {
-            textBody = options.postText;
-            body = textBody.data();
-            bodyLength = static_cast<DWORD>(textBody.size());
+        options.headers = completeHeaderBlock(extraHeaders, current, options.cookies.value_or(""));
+        std::string textBody;
+        const void* body = nullptr;
+        DWORD bodyLength = 0;
+        if (method != 0) {
+            if (!options.postBytes.empty()) {
+                body = options.postBytes.data();
+                bodyLength = static_cast<DWORD>(options.postBytes.size());
+            } else {
+                textBody = options.postText;
+                body = textBody.data();
+                bodyLength = static_cast<DWORD>(textBody.size());
+            }
         }
+        HttpSendRequestA(request.get(), options.headers.c_str(), static_cast<DWORD>(options.headers.size()),
+                         const_cast<void*>(body), bodyLength);
+        if (options.noRedirect)
+            break;
+        DWORD status = 0, statusSize = sizeof status;
+        if (!HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize,
+                            nullptr) ||
+            !isRedirect(static_cast<int>(status)))
+            break;
+        std::string location(4096, '\0');
+        DWORD locationSize = static_cast<DWORD>(location.size());
+        if (!HttpQueryInfoA(request.get(), HTTP_QUERY_LOCATION, location.data(), &locationSize, nullptr))
+            break; // a redirect without a place to go: the answer is what came
+        if (hop >= kMaxRedirects)
+            return {}; // a loop, or a chain longer than browsers follow: failed
+        location.resize(locationSize);
+        current = resolveLocation(current, location);
+        if (status == 303 || ((status == 301 || status == 302) && method == 1))
+            method = 0; // the redirect is fetched with GET, as browsers do
     }
-    HttpSendRequestA(request.get(), options.headers.c_str(), static_cast<DWORD>(options.headers.size()),
-                     const_cast<void*>(body), bodyLength);
 
     // Read in large pieces: each read is a round trip through the platform's
     // HTTP layer, and small ones make large bodies crawl.

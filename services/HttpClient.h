@@ -63,6 +63,10 @@ std::string completeHeaderBlock(std::string headers, const std::string& url, con
 std::string normaliseSetCookie(const std::string& rawHeaders);
 std::string collectCookies(const std::string& rawHeaders);
 unsigned long requestFlags(const std::string& url, bool cookiesSupplied, bool noRedirect);
+// Where a redirect's Location leads from `base`: an absolute address as it
+// is, "//host/..." with the base's scheme, "/path" on the base's host, and
+// anything else beside the base's last path segment.
+std::string resolveLocation(const std::string& base, const std::string& location);
 
 // Bytes taken as GBK text, up to the first zero byte.
 std::string bytesAsText(const std::vector<uint8_t>& bytes);

@@ -126,6 +126,48 @@ TEST(HttpClient, RedirectsFollowedUnlessAsked) {
     EXPECT_NE(options.rawHeaders.find("302"), std::string::npos);
 }
 
+TEST(HttpClient, RedirectsHaveABoundAndGoWhereTheyPoint) {
+    LoopbackHttpServer server([](const HttpRequestSeen& r) {
+        if (r.target == "/loop")
+            return HttpResponse{302, "Found", {{"Location", "/loop"}}, "again"};
+        if (r.target.rfind("/chain/", 0) == 0) {
+            const int n = std::stoi(r.target.substr(7));
+            return n == 0 ? HttpResponse{200, "OK", {}, "end of chain"}
+                          : HttpResponse{301, "Moved", {{"Location", std::to_string(n - 1)}}, ""};
+        }
+        if (r.target == "/form")
+            return HttpResponse{303, "See Other", {{"Location", "/seen"}}, ""};
+        return HttpResponse{200, "OK", {}, r.method + " " + r.target};
+    });
+    // A server that redirects to itself: failed after ten, not followed for ever.
+    const ULONGLONG started = GetTickCount64();
+    EXPECT_TRUE(httpRequest(server.base() + "/loop").empty());
+    EXPECT_LT(GetTickCount64() - started, 10000u);
+    EXPECT_EQ(server.requests().size(), 11u);
+    // Ten hops, relative each time, still arrive.
+    EXPECT_EQ(text(httpRequest(server.base() + "/chain/10")), "end of chain");
+    // A form answered with 303 is fetched again with GET.
+    HttpOptions post;
+    post.method = 1;
+    post.postText = "a=1";
+    EXPECT_EQ(text(httpRequest(server.base() + "/form", post)), "GET /seen");
+}
+
+TEST(HttpClient, RedirectLocationsResolveAgainstTheirBase) {
+    struct Case {
+        const char* base;
+        const char* location;
+        const char* to;
+    };
+    const Case cases[] = {
+        {"http://a:81/x/y?q=1", "http://b/z", "http://b/z"},   {"http://a:81/x/y", "HTTPS://b/z", "HTTPS://b/z"},
+        {"https://a/x/y", "//c/d", "https://c/d"},             {"http://a:81/x/y?q=1", "/z", "http://a:81/z"},
+        {"http://a:81/x/y?q=/1", "z?w", "http://a:81/x/z?w"}, {"http://a", "z", "http://a/z"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(resolveLocation(c.base, c.location), c.to) << c.base << " + " << c.location;
+}
+
 TEST(HttpClient, LongHeaderBlocksArriveWhole) {
     LoopbackHttpServer server([](const HttpRequestSeen&) {
         HttpResponse r;
