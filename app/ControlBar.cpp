@@ -3,7 +3,8 @@
 namespace corvina {
 namespace {
 
-struct ButtonSpec {
+// A button's sprite strip: `frames` squares of `size`, `gap` pixels apart.
+struct StripButton {
     Strip strip;
     int size;
     int frames;
@@ -12,7 +13,7 @@ struct ButtonSpec {
 
 // In tag order: play/pause, previous, next, stop, mute, file list, full
 // screen, picture adjustment, sound.
-constexpr ButtonSpec kButtons[9] = {
+constexpr StripButton kButtons[9] = {
     {Strip::Play, 45, 4, 0},       {Strip::Previous, 33, 4, 1}, {Strip::Next, 33, 4, 1},
     {Strip::Stop, 33, 4, 1},       {Strip::Mute, 16, 4, 1},     {Strip::List, 16, 4, 1},
     {Strip::Fullscreen, 16, 4, 1}, {Strip::Adjust, 17, 3, 0},   {Strip::Sound, 17, 3, 0},
@@ -46,14 +47,14 @@ void ControlBar::create(Endpoint* barHost, Endpoint* mainHost, int width, int he
     const Rect places[9] = {l.play, l.previous, l.next, l.stop, l.mute, l.list, l.fullScreen, l.adjust, l.sound};
     if (barHost) {
         for (int tag = 1; tag <= 9; ++tag) {
-            const ButtonSpec& spec = kButtons[tag - 1];
+            const StripButton& look = kButtons[tag - 1];
             const Rect& r = places[tag - 1];
-            button(tag).create(barHost, r.x, r.y, spec.size, spec.size, 0, {}, stripBytes(spec.strip),
+            button(tag).create(barHost, r.x, r.y, look.size, look.size, 0, {}, stripBytes(look.strip),
                                [this](int t) {
                                    if (handlers_.command)
                                        handlers_.command(t);
                                },
-                               tag, 0, stripFrames(spec.size, spec.frames, spec.gap));
+                               tag, 0, stripFrames(look.size, look.frames, look.gap));
         }
         button(kMute).textColourProperty(RGB(255, 0, 0));
         TrackBarColours seek;

@@ -40,7 +40,6 @@ class ControlBar {
     TrackBar& volumeBar() { return volumeBar_; }
     TextLabel& timeDisplay() { return timeDisplay_; }
     TextLabel& statusLine() { return statusLine_; }
-    TextLabel& counter(int i) { return counters_[static_cast<size_t>(i)]; }
 
   private:
     std::array<ImageButton, 9> buttons_;

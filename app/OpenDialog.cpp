@@ -14,7 +14,7 @@ namespace {
 constexpr char kUrlPlaceholder[] = "请输入网络地址播放";
 constexpr char kFilePlaceholder[] = "请输入本地地址播放";
 
-struct ControlSpec {
+struct DialogControl {
     int id;
     int tab; // the page it belongs to
     const wchar_t* windowClass;
@@ -24,7 +24,7 @@ struct ControlSpec {
 };
 
 // Rectangles are inside the tab control, as designed.
-const ControlSpec kControls[] = {
+const DialogControl kControls[] = {
     {kHashLabel, 0, WC_STATICW, SS_LEFT | SS_CENTERIMAGE, 7, 27, 58, 24, "输入HASH："},
     {kHashEdit, 0, WC_EDITW, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 69, 26, 250, 26,
      OpenDialog::kSampleHash},
@@ -45,11 +45,11 @@ const ControlSpec kControls[] = {
 
 const char* const kTabs[] = {"磁力解析", "网络地址播放", "打开本地"};
 
-struct ColumnSpec {
+struct ListColumn {
     const char* title;
     int width;
 };
-const ColumnSpec kColumns[] = {{"序号", 50}, {"名称", 350}, {"大小", 100}, {"sh1", 200}};
+const ListColumn kColumns[] = {{"序号", 50}, {"名称", 350}, {"大小", 100}, {"sh1", 200}};
 
 std::string windowText(HWND hwnd) {
     if (!hwnd)
@@ -105,7 +105,7 @@ void OpenDialog::createControls() {
     // The pages' controls live on the tab control; it hands their notifications on.
     SetWindowSubclass(tab, &OpenDialog::forwardingProc, 1, reinterpret_cast<DWORD_PTR>(hwnd()));
 
-    for (const ControlSpec& c : kControls) {
+    for (const DialogControl& c : kControls) {
         HWND child = CreateWindowExW(0, c.windowClass, gbkToWide(c.text).c_str(),
                                      WS_CHILD | WS_CLIPSIBLINGS | (c.tab == 0 ? WS_VISIBLE : 0) | c.style,
                                      c.x, c.y, c.width, c.height, tab,
@@ -162,7 +162,7 @@ void OpenDialog::selectTab(int tab) {
 }
 
 void OpenDialog::showTabPage(int tab) {
-    for (const ControlSpec& c : kControls)
+    for (const DialogControl& c : kControls)
         ShowWindow(control(c.id), c.tab == tab ? SW_SHOW : SW_HIDE);
 }
 

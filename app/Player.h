@@ -73,7 +73,6 @@ class Player {
 
     bool fullScreen() const { return fullScreenOn_; }
     bool barHidden() const { return barHidden_; }
-    int fadeSerial() const { return fadeSerial_; }
 
   private:
     void toggleFullScreen();

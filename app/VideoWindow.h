@@ -20,7 +20,6 @@ class VideoWindow : public PlainWindow {
     // Creates the window owned by `owner` and binds the engine inside it.
     [[nodiscard]] bool load(HWND owner);
     void hideWebView();
-    HWND webView() const { return webView_; }
 
   protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

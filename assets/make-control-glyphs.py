@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the small glyphs of the custom controls (run by the build) and embeds
-them in a C++ source of the controls library.
+them in a C++ source of the UI engine.
 
 Usage: make-control-glyphs.py OUT.cpp [PNG_DIR]
 

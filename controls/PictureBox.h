@@ -30,7 +30,6 @@ class PictureBox : public ControlBase {
     void setLayout(int layout) { layout_ = layout; }
     std::string imageFormat() const { return image_.rawFormat(); }
     bool animating() const { return animation_ == 2; }
-    int frameIndex() const { return frameIndex_; }
     const std::vector<int>& frameDelaysMs() const { return delays_; }
     const BitmapObject& image() const { return image_; }
 

@@ -22,7 +22,6 @@ class TextLabel : public ControlBase {
     // Takes the label off its parent's picture. It keeps its text and its
     // geometry (a layout may still move it) but is shown nowhere.
     void detach();
-    bool detached() const { return detached_; }
     void refresh() override;
 
   private:

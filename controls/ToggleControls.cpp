@@ -1,29 +1,11 @@
 #include "ToggleControls.h"
 
 #include "ControlGeometry.h"
-#include "ControlGlyphs.h"
 #include "DrawObjects.h"
 #include "UiEngine.h"
 
 namespace corvina {
 namespace {
-
-// The check box's four glyph images, made once for the process.
-struct BoxGlyphs {
-    BitmapObject box[3];
-    BitmapObject mark;
-    BoxGlyphs() {
-        box[0].fromBytes(glyphBytes(Glyph::BoxNormal));
-        box[1].fromBytes(glyphBytes(Glyph::BoxHot));
-        box[2].fromBytes(glyphBytes(Glyph::BoxPressed));
-        mark.fromBytes(glyphBytes(Glyph::CheckMark));
-    }
-};
-
-BoxGlyphs& boxGlyphs() {
-    static BoxGlyphs glyphs; // made on first draw, after GDI+ has started
-    return glyphs;
-}
 
 Gdiplus::ARGB opaque(COLORREF c) { return 0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
 
@@ -120,12 +102,12 @@ Endpoint* CheckBox::create(Endpoint* parent, int x, int y, int width, int height
 }
 
 void CheckBox::drawGlyph(GraphicsObject& g, int height) {
-    BoxGlyphs& glyphs = boxGlyphs();
+    const UiTheme& theme = uiEngine().theme();
     const int y = height / 2 - 9;
     const int state = glyphState_ >= 1 && glyphState_ <= 3 ? glyphState_ : 1;
-    g.drawImageRect(glyphs.box[state - 1], 0, y, 18, 18);
+    g.drawImageRect(theme.checkBoxes[state - 1], 0, y, 18, 18);
     if (checked_ != 0)
-        g.drawImageRect(glyphs.mark, 0, y, 18, 18);
+        g.drawImageRect(theme.checkMark, 0, y, 18, 18);
 }
 
 Endpoint* RadioButton::create(Endpoint* parent, int x, int y, int width, int height, int transparency, int checked,

@@ -1,10 +1,9 @@
 // Two-state controls: an 18-pixel glyph at the left and a caption to its
 // right, toggled by a press and a release on the glyph. A radio button also
-// unchecks the other checked radio button of its parent (group 1 while
-// checked, Part of the control base's groups).
+// unchecks the other checked radio button of its parent: while checked it is
+// in group 1 of the control base's groups.
 #pragma once
 
-#include "BitmapObject.h"
 #include "ControlBase.h"
 
 #include <array>

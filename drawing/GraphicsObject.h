@@ -83,7 +83,7 @@ class GraphicsObject {
     bool fillPath(Gdiplus::GpBrush* brush, Gdiplus::GpPath* path);
     bool drawLine(const PenObject& pen, float x1, float y1, float x2, float y2);
     bool setSmoothingMode(int mode);
-    // Part (sx, sy, sw, sh) of `image`, in pixels, into (x, y, width, height).
+    // The area (sx, sy, sw, sh) of `image`, in pixels, into (x, y, width, height).
     bool drawImageRectRect(const BitmapObject& image, int x, int y, int width, int height, int sx, int sy, int sw,
                            int sh);
     bool setClipRect(int x, int y, int width, int height, Gdiplus::CombineMode mode = Gdiplus::CombineModeReplace);

@@ -40,7 +40,6 @@ class ImageButton : public ControlBase {
     int state() const { return state_ == 0 ? Normal : state_; }
     bool fading() const { return fading_; }
     int fadeStep() const { return fadeStep_; }
-    int tag() const { return tag_; }
     const std::vector<Rect>& frames() const { return frames_; }
 
     void onTimer() override;

@@ -1,5 +1,7 @@
 #include "UiEngine.h"
 
+#include "ControlGlyphs.h"
+
 namespace corvina {
 
 UiEngine& uiEngine() {
@@ -44,6 +46,10 @@ bool UiEngine::start() {
     ok = t.centredFormat.create(Gdiplus::StringFormatFlagsNoFontFallback) &&
          t.centredFormat.setLineAlign(Gdiplus::StringAlignmentCenter) &&
          t.centredFormat.setAlign(Gdiplus::StringAlignmentCenter) && ok;
+    ok = t.checkBoxes[0].fromBytes(glyphBytes(Glyph::BoxNormal)) &&
+         t.checkBoxes[1].fromBytes(glyphBytes(Glyph::BoxHot)) &&
+         t.checkBoxes[2].fromBytes(glyphBytes(Glyph::BoxPressed)) && t.checkMark.fromBytes(glyphBytes(Glyph::CheckMark)) &&
+         ok;
     animationSwitch = true;
     windowIconInTitle = true;
     started_ = true;

@@ -4,6 +4,7 @@
 // before GDI+ is shut down.
 #pragma once
 
+#include "BitmapObject.h"
 #include "DrawObjects.h"
 #include "GraphicsObject.h"
 
@@ -33,6 +34,8 @@ struct UiTheme {
     SolidBrush labelTextBrush;       // RGB(192,192,192), opaque
     StringFormatObject labelFormat;  // no font fallback, line centre, near
     StringFormatObject centredFormat; // no font fallback, centred both ways
+    BitmapObject checkBoxes[3];       // the check box's glyph: normal, hot, pressed
+    BitmapObject checkMark;           // drawn over it when checked
 };
 
 class UiEngine {

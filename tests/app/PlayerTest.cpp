@@ -2,9 +2,9 @@
 // real layered hosts: commands, keys, clicks on the picture, the monitor's
 // tick, full screen and the bar's fade. The program's windows and online
 // side are a recording stand-in (the shell).
-#include "GdiplusSession.h"
 #include "Player.h"
 #include "TestSupport.h"
+#include "UiFixture.h"
 #include "UiEngine.h"
 #include "WindowHost.h"
 
@@ -63,11 +63,7 @@ class RecordingShell : public PlayerShell {
 
 class PlayerTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static GdiplusSession gdiplus;
-        ASSERT_TRUE(gdiplus.startup());
-        uiEngine().start();
-    }
+    static void SetUpTestSuite() { ui_testing::startUi(); }
 
     void SetUp() override {
         HostOptions o;

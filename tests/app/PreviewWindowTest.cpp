@@ -2,9 +2,9 @@
 // to the engine (recorded on the way), closing only hides, and with the real
 // engine playing a real file the picture changes on the screen and the live
 // preview follows it.
-#include "GdiplusSession.h"
 #include "PreviewWindow.h"
 #include "TestSupport.h"
+#include "UiFixture.h"
 #include "UiEngine.h"
 
 #include <psapi.h>
@@ -24,11 +24,7 @@ using Settings = std::vector<std::pair<int, std::string>>;
 
 class PreviewWindowTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static GdiplusSession gdiplus;
-        ASSERT_TRUE(gdiplus.startup());
-        uiEngine().start();
-    }
+    static void SetUpTestSuite() { ui_testing::startUi(); }
     void SetUp() override {
         ASSERT_GT(engine.create(video.hwnd(), 0, 0, 320, 240, {}), 0);
         ASSERT_TRUE(window.load(nullptr, engine.window(), {}));
