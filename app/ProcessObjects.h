@@ -57,7 +57,8 @@ struct ProcessObjects : PlayerShell, EngineEventSink {
     // The online workers stopped (bounded): first step of every end.
     void endOnlineWork();
 
-    // Steps of MainWindow's created step that belong to other parts.
+    // Steps of MainWindow's created step that the online side and the
+    // dialog carry out.
     void registerProtocol();
     OpenDialogActions openDialogActions();
     void handleLaunchArgument(const std::string& argument);
