@@ -97,10 +97,10 @@ bool EngineWindow::setLogo(HBITMAP logo) {
     return true;
 }
 
-void EngineWindow::present(Picture picture) {
+void EngineWindow::present(Picture& picture) {
     {
         std::lock_guard lock(mutex_);
-        picture_ = std::move(picture);
+        std::swap(picture_, picture);
         showingPicture_ = !picture_.empty();
     }
     if (!hwnd_)

@@ -40,7 +40,10 @@ class EngineWindow {
     bool setLogo(HBITMAP logo);
 
     // Shows a picture (any thread). An empty picture returns to the idle logo.
-    void present(Picture picture);
+    // The picture is swapped in: `picture` comes back holding the previously
+    // shown one, so a caller that converts into it again reuses its memory
+    // instead of allocating 3.6 MB per 1280x720 frame.
+    void present(Picture& picture);
     void showLogo();
 
     // Hand an event to the creating thread's callbacks (any thread).

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include <emmintrin.h>
+
 namespace engine {
 namespace {
-
-constexpr int kClampOffset = 512;
 
 // A 3x3 sharpen on the colour channels of rows/columns [x0, x1).
 void sharpen(std::vector<uint32_t>& pixels, int width, int height, int x0, int x1) {
@@ -36,6 +36,20 @@ void sharpen(std::vector<uint32_t>& pixels, int width, int height, int x0, int x
 
 } // namespace
 
+void interleaveChroma(const uint8_t* u, const uint8_t* v, uint8_t* out, int count) {
+    int i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m128i us = _mm_loadu_si128(reinterpret_cast<const __m128i*>(u + i));
+        const __m128i vs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i), _mm_unpacklo_epi8(us, vs));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i + 16), _mm_unpackhi_epi8(us, vs));
+    }
+    for (; i < count; ++i) {
+        out[2 * i] = u[i];
+        out[2 * i + 1] = v[i];
+    }
+}
+
 int PictureSettings::normaliseRotation(int degrees) {
     int d = degrees % 360;
     if (d < 0)
@@ -43,17 +57,7 @@ int PictureSettings::normaliseRotation(int degrees) {
     return d / 90 * 90;
 }
 
-FrameConverter::FrameConverter() {
-    for (int i = 0; i < static_cast<int>(sizeof clamp_); ++i)
-        clamp_[i] = static_cast<uint8_t>(std::clamp(i - kClampOffset, 0, 255));
-}
-
-void FrameConverter::prepare(const PictureSettings& s) {
-    if (tablesReady_ && s.brightness == tableSettings_.brightness && s.contrast == tableSettings_.contrast &&
-        s.saturation == tableSettings_.saturation && s.hue == tableSettings_.hue)
-        return;
-    tableSettings_ = s;
-    tablesReady_ = true;
+ColourCoefficients ColourCoefficients::from(const PictureSettings& s) {
     // BT.601 limited range. Brightness shifts by up to +-128 levels, contrast
     // scales around mid grey from 0x to 2x, saturation scales chroma from 0x
     // to 2x, hue rotates chroma by up to +-180 degrees.
@@ -61,58 +65,115 @@ void FrameConverter::prepare(const PictureSettings& s) {
     const double contrast = s.contrast / 50.0;
     const double saturation = s.saturation / 50.0;
     const double hue = (s.hue - 50) * 3.14159265358979 / 50.0;
-    for (int y = 0; y < 256; ++y) {
-        double l = 1.164383 * (y - 16);
-        l = (l - 128.0) * contrast + 128.0 + brightness;
-        lumaTable_[y] = static_cast<int32_t>(std::lround(l * 65536.0));
-    }
+    ColourCoefficients k;
+    // level = 1.164383 * (Y - 16), then contrast around 128, then brightness
+    k.lumaScale = static_cast<int32_t>(std::lround(1.164383 * contrast * 4096.0));
+    k.lumaOffset =
+        static_cast<int32_t>(std::lround(((-1.164383 * 16 - 128.0) * contrast + 128.0 + brightness) * 16.0));
+    // Chroma turned by the hue and scaled by saturation and contrast:
+    //   u' = c*du - s*dv,  v' = s*du + c*dv
+    // then R = 1.596 v', G = -0.392 u' - 0.813 v', B = 2.017 u'.
     const double c = std::cos(hue) * saturation * contrast, sn = std::sin(hue) * saturation * contrast;
-    chromaScale_[0] = static_cast<int32_t>(std::lround(c * 65536.0));
-    chromaScale_[1] = static_cast<int32_t>(std::lround(-sn * 65536.0));
-    chromaScale_[2] = static_cast<int32_t>(std::lround(sn * 65536.0));
-    chromaScale_[3] = static_cast<int32_t>(std::lround(c * 65536.0));
-    for (int i = 0; i < 256; ++i) {
-        const int d = i - 128;
-        vToR_[i] = static_cast<int32_t>(std::lround(1.596027 * d * 65536.0));
-        uToG_[i] = static_cast<int32_t>(std::lround(-0.391762 * d * 65536.0));
-        vToG_[i] = static_cast<int32_t>(std::lround(-0.812968 * d * 65536.0));
-        uToB_[i] = static_cast<int32_t>(std::lround(2.017232 * d * 65536.0));
+    auto fixed = [](double v) {
+        return static_cast<int16_t>(std::clamp(std::lround(v * 4096.0), -32768L, 32767L));
+    };
+    k.red[0] = fixed(1.596027 * sn);
+    k.red[1] = fixed(1.596027 * c);
+    k.green[0] = fixed(-0.391762 * c - 0.812968 * sn);
+    k.green[1] = fixed(0.391762 * sn - 0.812968 * c);
+    k.blue[0] = fixed(2.017232 * c);
+    k.blue[1] = fixed(-2.017232 * sn);
+    return k;
+}
+
+namespace {
+
+int saturate16(int v) {
+    return std::clamp(v, -32768, 32767);
+}
+
+int chromaTerm(const int16_t (&k)[2], int du, int dv) {
+    return saturate16((du * k[0] + dv * k[1] + 128) >> 8);
+}
+
+uint32_t channel(int luma, int chroma) {
+    const int v = saturate16(saturate16(luma + chroma) + 8) >> 4;
+    return static_cast<uint32_t>(std::clamp(v, 0, 255));
+}
+
+// Pixels [x, x1) of one row, one at a time: the reference the SSE2 path equals.
+void convertRowScalar(const ColourCoefficients& k, const uint8_t* yRow, const uint8_t* cRow, int stride,
+                      uint32_t* dst, int x, int x1) {
+    for (; x < x1; x += 2) {
+        const int du = cRow[x] - 128;
+        const int dv = (x + 1 < stride ? cRow[x + 1] : 128) - 128;
+        const int r = chromaTerm(k.red, du, dv), g = chromaTerm(k.green, du, dv);
+        const int b = chromaTerm(k.blue, du, dv);
+        const int pairEnd = std::min(x + 2, x1);
+        for (int px = x; px < pairEnd; ++px) {
+            const int luma = ((yRow[px] << 8) * k.lumaScale >> 16) + k.lumaOffset;
+            dst[px] = 0xFF000000u | channel(luma, r) << 16 | channel(luma, g) << 8 | channel(luma, b);
+        }
     }
 }
 
+// Eight pixels per step with SSE2 (both target architectures have it); the
+// columns left over go through the scalar row.
+void convertRowSimd(const ColourCoefficients& k, const uint8_t* yRow, const uint8_t* cRow, int stride,
+                    uint32_t* dst, int x, int x1) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i scale = _mm_set1_epi16(static_cast<int16_t>(k.lumaScale));
+    const __m128i offset = _mm_set1_epi16(static_cast<int16_t>(k.lumaOffset));
+    const __m128i mid = _mm_set1_epi16(128);
+    const __m128i round8 = _mm_set1_epi32(128);
+    const __m128i round4 = _mm_set1_epi16(8);
+    const __m128i opaque = _mm_set1_epi16(255);
+    auto pairOf = [](const int16_t (&c)[2]) {
+        return _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(c[0])) |
+                                                   static_cast<uint32_t>(static_cast<uint16_t>(c[1])) << 16));
+    };
+    const __m128i red = pairOf(k.red), green = pairOf(k.green), blue = pairOf(k.blue);
+    for (; x + 8 <= x1; x += 8) {
+        const __m128i y8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(yRow + x));
+        // (Y << 8) * scale >> 16, unsigned, plus the offset
+        const __m128i luma = _mm_add_epi16(_mm_mulhi_epu16(_mm_unpacklo_epi8(zero, y8), scale), offset);
+        const __m128i uv8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cRow + x));
+        const __m128i uv = _mm_sub_epi16(_mm_unpacklo_epi8(uv8, zero), mid); // du0 dv0 du1 dv1 ...
+        auto channelOf = [&](__m128i coefficients) {
+            __m128i c = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(uv, coefficients), round8), 8);
+            c = _mm_packs_epi32(c, c);
+            c = _mm_unpacklo_epi16(c, c); // each chroma value for its two pixels
+            return _mm_srai_epi16(_mm_adds_epi16(_mm_adds_epi16(luma, c), round4), 4);
+        };
+        const __m128i bg = _mm_packus_epi16(channelOf(blue), channelOf(green)); // b0..b7 g0..g7
+        const __m128i ra = _mm_packus_epi16(channelOf(red), opaque);            // r0..r7 ff..ff
+        const __m128i bgPairs = _mm_unpacklo_epi8(bg, _mm_srli_si128(bg, 8));
+        const __m128i raPairs = _mm_unpacklo_epi8(ra, _mm_srli_si128(ra, 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_unpacklo_epi16(bgPairs, raPairs));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x + 4), _mm_unpackhi_epi16(bgPairs, raPairs));
+    }
+    convertRowScalar(k, yRow, cRow, stride, dst, x, x1);
+}
+
+} // namespace
+
 void FrameConverter::convertRegion(const Nv12Frame& frame, const PictureSettings& settings, uint32_t* out,
                                    int x0, int x1) {
-    prepare(settings);
+    if (!coefficientsReady_ || settings.brightness != coefficientSettings_.brightness ||
+        settings.contrast != coefficientSettings_.contrast ||
+        settings.saturation != coefficientSettings_.saturation || settings.hue != coefficientSettings_.hue) {
+        coefficients_ = ColourCoefficients::from(settings);
+        coefficientSettings_ = settings;
+        coefficientsReady_ = true;
+    }
     const int width = frame.width, height = frame.height, stride = frame.stride;
-    const bool rotateChroma = settings.hue != 50 || settings.saturation != 50 || settings.contrast != 50;
-    const uint8_t* lumaPlane = frame.luma();
-    const uint8_t* chromaPlane = frame.chroma();
     x0 &= ~1; // whole chroma pairs
     x1 = std::min(x1, width);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* yRow = lumaPlane + static_cast<size_t>(y) * stride;
-        const uint8_t* cRow = chromaPlane + static_cast<size_t>(y / 2) * stride;
-        uint32_t* dst = out + static_cast<size_t>(y) * width;
-        for (int x = x0; x < x1; x += 2) {
-            int u = cRow[x], v = cRow[x + 1];
-            if (rotateChroma) {
-                const int du = u - 128, dv = v - 128;
-                u = 128 + ((du * chromaScale_[0] + dv * chromaScale_[1]) >> 16);
-                v = 128 + ((du * chromaScale_[2] + dv * chromaScale_[3]) >> 16);
-                u = std::clamp(u, 0, 255);
-                v = std::clamp(v, 0, 255);
-            }
-            const int32_t r = vToR_[v], g = uToG_[u] + vToG_[v], b = uToB_[u];
-            const int pairEnd = std::min(x + 2, x1);
-            for (int px = x; px < pairEnd; ++px) {
-                const int32_t l = lumaTable_[yRow[px]];
-                const uint32_t rr = clamp_[((l + r) >> 16) + kClampOffset];
-                const uint32_t gg = clamp_[((l + g) >> 16) + kClampOffset];
-                const uint32_t bb = clamp_[((l + b) >> 16) + kClampOffset];
-                dst[px] = 0xFF000000u | rr << 16 | gg << 8 | bb;
-            }
-        }
-    }
+    const auto row = path_ == Path::Simd ? &convertRowSimd : &convertRowScalar;
+    for (int y = 0; y < height; ++y)
+        row(coefficients_, frame.luma() + static_cast<size_t>(y) * stride,
+            frame.chroma() + static_cast<size_t>(y / 2) * stride, stride, out + static_cast<size_t>(y) * width, x0,
+            x1);
 }
 
 void FrameConverter::convert(const Nv12Frame& frame, const PictureSettings& settings,

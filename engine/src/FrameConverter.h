@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <vector>
 
 namespace engine {
@@ -33,29 +34,44 @@ struct Nv12Frame {
     const uint8_t* chroma() const { return data.data() + static_cast<size_t>(stride) * height; }
 };
 
+// Weaves `count` bytes of a U row and of a V row into one NV12 chroma row
+// (u0 v0 u1 v1 ...), for decoders that give planar 4:2:0 (I420).
+void interleaveChroma(const uint8_t* u, const uint8_t* v, uint8_t* out, int count);
+
+// The colour conversion as integer coefficients, fixed for one set of
+// brightness, contrast, saturation and hue. Every channel is computed in
+// sixteenths of a level:
+//   luma    L = ((Y << 8) * lumaScale) >> 16 + lumaOffset
+//   chroma  C = (du * cu + dv * cv + 128) >> 8         (du = U - 128, dv = V - 128)
+//   channel  = clamp((sat16(L + C) + 8) >> 4, 0, 255)  (sat16: saturate to int16)
+// which both the scalar and the SSE2 paths compute exactly.
+struct ColourCoefficients {
+    int32_t lumaScale = 0;  // 0..~9540: luma gain (contrast and range expansion), 4.12 fixed point
+    int32_t lumaOffset = 0; // in sixteenths of a level
+    int16_t red[2]{}, green[2]{}, blue[2]{}; // {cu, cv}, 4.12 fixed point
+
+    static ColourCoefficients from(const PictureSettings& settings);
+};
+
 class FrameConverter {
   public:
-    FrameConverter();
+    enum class Path { Scalar, Simd };
+    explicit FrameConverter(Path path = Path::Simd) : path_(path) {}
+
     // Converts the whole frame; `out` is resized to the output geometry
     // (width and height swap for 90 and 270 degrees).
     void convert(const Nv12Frame& frame, const PictureSettings& settings, std::vector<uint32_t>& out,
                  int& outWidth, int& outHeight);
 
-    // The plain table-driven colour conversion of rows [y0, y1) and columns
-    // [x0, x1) into a buffer of the frame's own width; exposed for measuring.
-    void convertRegion(const Nv12Frame& frame, const PictureSettings& settings, uint32_t* out, int x0,
-                       int x1);
-
   private:
-    void prepare(const PictureSettings& settings);
+    // Colour conversion of columns [x0, x1) of every row into a buffer of the
+    // frame's own width.
+    void convertRegion(const Nv12Frame& frame, const PictureSettings& settings, uint32_t* out, int x0, int x1);
 
-    // Tables for the current colour settings.
-    PictureSettings tableSettings_;
-    bool tablesReady_ = false;
-    int32_t lumaTable_[256]; // scaled luma with brightness and contrast, 16.16 fixed point
-    int32_t chromaScale_[4]; // hue/saturation rotation matrix, 16.16
-    int32_t vToR_[256], uToG_[256], vToG_[256], uToB_[256];
-    uint8_t clamp_[1024 + 256]; // clamp table, index offset 512
+    Path path_;
+    PictureSettings coefficientSettings_;
+    bool coefficientsReady_ = false;
+    ColourCoefficients coefficients_;
     std::vector<uint32_t> scratch_;
 };
 

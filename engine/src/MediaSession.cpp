@@ -17,6 +17,7 @@ namespace engine {
 namespace {
 
 constexpr size_t kMaxQueuedFrames = 12;
+constexpr size_t kSpareBuffers = 4; // decoded-frame buffers kept for reuse
 constexpr int kMaxQueuedAudioMs = 2000;
 constexpr DWORD kCookieWaitMs = 150; // the caller sets the cookie right after the open
 // Network demuxing runs at most this far ahead of the shown picture.
@@ -395,30 +396,44 @@ void MediaSession::readLoop(IMFSourceReader* reader) {
     // Each stream is asked for our output format; a stream without a decoder is
     // reported once and left out, the other one still plays.
     std::string missing;
-    auto configure = [&](DWORD stream, const GUID& major, const GUID& subtype) {
+    auto configure = [&](DWORD stream, const GUID& major, const GUID& subtype, GUID* chosen = nullptr) {
         IMFMediaType* nativeRaw = nullptr;
         if (FAILED(reader->GetNativeMediaType(stream, 0, &nativeRaw)))
             return false; // no such stream
         Com<IMFMediaType> native(nativeRaw);
         reader->SetStreamSelection(stream, TRUE);
-        IMFMediaType* wantedRaw = nullptr;
-        MFCreateMediaType(&wantedRaw);
-        Com<IMFMediaType> wanted(wantedRaw);
-        wanted->SetGUID(MF_MT_MAJOR_TYPE, major);
-        wanted->SetGUID(MF_MT_SUBTYPE, subtype);
-        if (major == MFMediaType_Audio)
-            wanted->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, 16);
-        if (SUCCEEDED(reader->SetCurrentMediaType(stream, nullptr, wanted.get())))
+        auto ask = [&](const GUID& format) {
+            IMFMediaType* wantedRaw = nullptr;
+            MFCreateMediaType(&wantedRaw);
+            Com<IMFMediaType> wanted(wantedRaw);
+            wanted->SetGUID(MF_MT_MAJOR_TYPE, major);
+            wanted->SetGUID(MF_MT_SUBTYPE, format);
+            if (major == MFMediaType_Audio)
+                wanted->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, 16);
+            if (FAILED(reader->SetCurrentMediaType(stream, nullptr, wanted.get())))
+                return false;
+            if (chosen)
+                *chosen = format;
             return true;
+        };
         GUID nativeSubtype{};
         native->GetGUID(MF_MT_SUBTYPE, &nativeSubtype);
+        // A decoder whose own output is planar 4:2:0 is taken as it is: asking it
+        // for NV12 would add a conversion pass per picture inside the platform.
+        if (chosen && (nativeSubtype == MFVideoFormat_I420 || nativeSubtype == MFVideoFormat_IYUV) &&
+            ask(nativeSubtype))
+            return true;
+        if (ask(subtype))
+            return true;
         if (!missing.empty())
             missing += ", ";
         missing += formatName(nativeSubtype);
         reader->SetStreamSelection(stream, FALSE);
         return false;
     };
-    const bool haveVideo = configure(video, MFMediaType_Video, MFVideoFormat_NV12);
+    GUID videoFormat = MFVideoFormat_NV12;
+    const bool haveVideo = configure(video, MFMediaType_Video, MFVideoFormat_NV12, &videoFormat);
+    const bool planarChroma = videoFormat != MFVideoFormat_NV12; // I420: a U plane, then a V plane
     const bool haveAudio = configure(audio, MFMediaType_Audio, MFAudioFormat_PCM);
     if (!missing.empty())
         window_.postMissingDecoder(missing);
@@ -563,11 +578,29 @@ void MediaSession::readLoop(IMFSourceReader* reader) {
                     frame.nv12.width = width & ~1;
                     frame.nv12.height = height & ~1;
                     frame.nv12.stride = pitch;
+                    {
+                        std::lock_guard lock(mutex_);
+                        if (!spareBuffers_.empty()) {
+                            frame.nv12.data = std::move(spareBuffers_.back());
+                            spareBuffers_.pop_back();
+                        }
+                    }
                     const size_t lumaBytes = static_cast<size_t>(pitch) * frame.nv12.height;
                     frame.nv12.data.resize(lumaBytes + lumaBytes / 2);
                     std::memcpy(frame.nv12.data.data(), data, lumaBytes);
-                    std::memcpy(frame.nv12.data.data() + lumaBytes,
-                                data + static_cast<size_t>(pitch) * planeHeight, lumaBytes / 2);
+                    const BYTE* chroma = data + static_cast<size_t>(pitch) * planeHeight;
+                    uint8_t* chromaOut = frame.nv12.data.data() + lumaBytes;
+                    if (planarChroma) {
+                        // Woven into NV12 while copying: one pass either way.
+                        const int chromaPitch = pitch / 2;
+                        const BYTE* vPlane = chroma + static_cast<size_t>(chromaPitch) * (planeHeight / 2);
+                        for (int row = 0; row < frame.nv12.height / 2; ++row)
+                            interleaveChroma(chroma + static_cast<size_t>(row) * chromaPitch,
+                                             vPlane + static_cast<size_t>(row) * chromaPitch,
+                                             chromaOut + static_cast<size_t>(row) * pitch, chromaPitch);
+                    } else {
+                        std::memcpy(chromaOut, chroma, lumaBytes / 2);
+                    }
                     std::lock_guard lock(mutex_);
                     if (!seekPending_) {
                         frames_.push_back(std::move(frame));
@@ -614,10 +647,22 @@ PictureSettings MediaSession::pictureSettings() const {
 }
 
 void MediaSession::present(const Frame& frame) {
-    Picture picture;
-    converter_.convert(frame.nv12, pictureSettings(), picture.pixels, picture.width, picture.height);
-    window_.present(std::move(picture));
+    // Converted into the picture the window showed before this one: same size,
+    // same memory, no allocation per frame.
+    converter_.convert(frame.nv12, pictureSettings(), picture_.pixels, picture_.width, picture_.height);
+    window_.present(picture_);
     ++presented_;
+}
+
+void MediaSession::recycle(Frame&& frame) {
+    if (spareBuffers_.size() < kSpareBuffers && !frame.nv12.data.empty())
+        spareBuffers_.push_back(std::move(frame.nv12.data));
+}
+
+void MediaSession::replaceLastFrame(std::shared_ptr<Frame> frame) {
+    if (lastFrame_ && lastFrame_.use_count() == 1)
+        recycle(std::move(*lastFrame_));
+    lastFrame_ = std::move(frame);
 }
 
 void MediaSession::finish() {
@@ -705,7 +750,7 @@ void MediaSession::presenterMain() {
                 auto frame = std::make_shared<Frame>(std::move(frames_.front()));
                 frames_.pop_front();
                 clockSet(static_cast<int>(frame->ms));
-                lastFrame_ = frame;
+                replaceLastFrame(frame);
                 changed_.notify_all();
                 presentUnlocked(*frame);
                 continue;
@@ -731,6 +776,7 @@ void MediaSession::presenterMain() {
             continue;
         }
         if (now - due > frameIntervalMs_ && frames_.size() > 1) {
+            recycle(std::move(frames_.front()));
             frames_.pop_front(); // late by more than a frame: drop it, do not queue up
             ++dropped_;
             changed_.notify_all();
@@ -738,7 +784,7 @@ void MediaSession::presenterMain() {
         }
         auto frame = std::make_shared<Frame>(std::move(next));
         frames_.pop_front();
-        lastFrame_ = frame;
+        replaceLastFrame(frame);
         changed_.notify_all();
         presentUnlocked(*frame);
     }

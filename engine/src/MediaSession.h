@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 struct IMFSourceReader;
 
@@ -60,7 +61,9 @@ class MediaSession {
     void presenterMain();
     bool openReader(const std::string& url, IMFSourceReader** reader);
     void readLoop(IMFSourceReader* reader);
-    void present(const Frame& frame);
+    void present(const Frame& frame);       // presenter thread
+    void recycle(Frame&& frame);            // caller holds mutex_
+    void replaceLastFrame(std::shared_ptr<Frame> frame); // caller holds mutex_
     void finish();      // end of media or failure: idle with the logo
     void paceNetwork(); // caller holds mutex_
     PictureSettings pictureSettings() const;
@@ -95,6 +98,8 @@ class MediaSession {
     int frameIntervalMs_ = 40;
     std::deque<Frame> frames_;
     std::shared_ptr<Frame> lastFrame_;
+    std::vector<std::vector<uint8_t>> spareBuffers_; // NV12 buffers of presented frames
+    Picture picture_; // presenter thread: swapped with the window's shown picture
     std::shared_ptr<HttpSource> http_;
     uint64_t pacedTo_ = 0;
 
