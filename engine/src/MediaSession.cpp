@@ -722,6 +722,7 @@ void MediaSession::presenterMain() {
                 clockRun(true);
             }
             if (readerEnded_ && !pending && (!audioClock_ || audio_.queuedMs() == 0)) {
+                state_ = APLAYER_STATE_IDLE; // under the lock: a seek from now on is refused, not lost
                 lock.unlock();
                 finish();
                 return;
@@ -731,6 +732,7 @@ void MediaSession::presenterMain() {
         }
         if (frames_.empty()) {
             if (readerEnded_ && !pending) {
+                state_ = APLAYER_STATE_IDLE; // under the lock: a seek from now on is refused, not lost
                 lock.unlock();
                 finish(); // end of media: idle again, the logo comes back
                 return;

@@ -120,6 +120,51 @@ TEST_F(EngineTest, PauseSeekPlayAndClose) {
     EXPECT_EQ(position(), 0);
 }
 
+// A seek the engine accepts (returns 1) always lands, whenever it comes: while
+// opening, on top of another seek, while paused, in the last moments of the
+// file. A refused one (0) leaves the engine idle.
+TEST_F(EngineTest, EveryAcceptedSeekTakesEffect) {
+    enum class Moment { WhileOpening, DuringASeek, WhilePaused, NearTheEnd };
+    struct Case {
+        const char* name;
+        Moment moment;
+        int target;
+    };
+    const Case cases[] = {{"while opening", Moment::WhileOpening, 2500},
+                          {"during a seek", Moment::DuringASeek, 3000},
+                          {"while paused", Moment::WhilePaused, 2000},
+                          {"near the end", Moment::NearTheEnd, 1000}};
+    const std::string file = gbkPath(mediaPath(L"bars.mp4"));
+    for (int round = 0; round < 3; ++round)
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + ", round " + std::to_string(round));
+            open(file);
+            if (c.moment != Moment::WhileOpening) {
+                ASSERT_TRUE(waitState(5));
+            }
+            if (c.moment == Moment::DuringASeek)
+                api.setPosition(handle, 500);
+            if (c.moment == Moment::WhilePaused)
+                api.pause(handle);
+            if (c.moment == Moment::NearTheEnd) {
+                ASSERT_TRUE(waitFor([&] { return position() >= 3700 || state() == 0; }));
+            }
+            const int accepted = api.setPosition(handle, c.target);
+            if (c.moment != Moment::NearTheEnd) {
+                EXPECT_EQ(accepted, 1);
+            }
+            if (accepted) {
+                EXPECT_TRUE(waitFor([&] {
+                    const int at = position();
+                    return api.isSeeking(handle) == 0 && at >= c.target - 100 && at <= c.target + 1000;
+                })) << "position " << position() << " state " << state();
+            } else {
+                EXPECT_EQ(state(), 0);
+            }
+            api.close(handle);
+        }
+}
+
 TEST_F(EngineTest, VolumeAndMuteRoundTrip) {
     api.setVolume(handle, 30);
     EXPECT_EQ(api.getVolume(handle), 30);
