@@ -3,6 +3,7 @@
 #   ./corvina.sh run    install what is missing, build, start the player
 #   ./corvina.sh test   install what is missing, build both architectures, run every test
 #   ./corvina.sh build  install what is missing, build both architectures
+#   ./corvina.sh fuzz [seconds]  install what is missing, fuzz each target that long
 set -eu
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -10,7 +11,8 @@ root=$(pwd)
 packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
     wine64 wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
-    gstreamer1.0-libav libgl1-mesa-dri ffmpeg googletest cmake ninja-build python3 locales)
+    gstreamer1.0-libav libgl1-mesa-dri ffmpeg googletest cmake ninja-build python3 locales
+    clang libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
@@ -58,6 +60,10 @@ cleanup() {
 
 cmd=${1:-}
 case "$cmd" in
+fuzz)
+    install_missing
+    exec bash tools/fuzz.sh run "${2:-60}"
+    ;;
 build)
     install_missing
     build_preset win32

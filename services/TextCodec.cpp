@@ -61,7 +61,9 @@ long long hexToInt(const std::string& text) {
     long long value = 0;
     for (char c : upperAscii(text)) {
         const size_t at = digits.find(c);
-        value = value * 16 + static_cast<long long>(at == std::string::npos ? 0 : at);
+        // Long texts wrap around (modulo 2^64) instead of overflowing.
+        value = static_cast<long long>(static_cast<unsigned long long>(value) * 16 +
+                                       (at == std::string::npos ? 0 : at));
     }
     return value;
 }

@@ -123,6 +123,10 @@ std::vector<std::string> splitText(std::string_view text, std::string_view separ
     std::vector<std::string> parts;
     if (text.empty())
         return parts; // an empty text has no pieces
+    if (separator.empty()) {
+        parts.emplace_back(text); // nothing to split at (an empty separator matched forever)
+        return parts;
+    }
     size_t i = 0;
     for (size_t at; (at = findText(text, separator, i)) != std::string_view::npos; i = at + separator.size())
         parts.emplace_back(text.substr(i, at - i));

@@ -1,5 +1,7 @@
 #include "MediaSession.h"
 
+#include "TrackCodes.h"
+
 #include "../include/APlayerCaller.h"
 #include "HttpByteStream.h"
 
@@ -91,21 +93,6 @@ std::string formatName(const GUID& subtype) {
     char number[16];
     std::snprintf(number, sizeof number, "0x%04X", static_cast<unsigned>(code));
     return number;
-}
-
-// The sample-entry codes of an MP4/MOV file's tracks ("avc1", "apch"...),
-// found from the "stsd" boxes in the given bytes.
-std::string trackCodes(const std::string& bytes) {
-    std::string codes;
-    for (size_t at = bytes.find("stsd"); at != std::string::npos && at + 20 <= bytes.size();
-         at = bytes.find("stsd", at + 4)) {
-        const std::string code = bytes.substr(at + 16, 4);
-        const bool printable =
-            std::all_of(code.begin(), code.end(), [](char c) { return c > 0x20 && c < 0x7F; });
-        if (printable && codes.find(code) == std::string::npos)
-            codes += (codes.empty() ? "" : ", ") + code;
-    }
-    return codes;
 }
 
 std::string readFileHeadAndTail(const std::wstring& path, size_t each) {

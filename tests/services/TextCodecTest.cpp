@@ -41,6 +41,7 @@ TEST(TextCodec, HexAndUtf16) {
     EXPECT_EQ(hexToInt("ff"), 255);
     EXPECT_EQ(hexToInt("7FFFFFFF"), 2147483647);
     EXPECT_EQ(hexToInt(""), 0);
+    EXPECT_EQ(hexToInt(std::string(17, 'F')), -1); // wraps around, no overflow
     EXPECT_EQ(utf16ToGbk({0x35, 0x75, 0x71, 0x5F}), "电影");
     EXPECT_EQ(utf16ToGbk({0x41}), ""); // an odd byte is dropped
     EXPECT_EQ(builtInDecode("%u7535%u5f71%20x"), "电影 x");

@@ -91,3 +91,14 @@ TEST(TextRules, BlanksAndCaseRespectDoubleByteCharacters) {
 }
 
 } // namespace
+
+namespace {
+
+// Found by fuzzing: an empty separator matched at the same place forever.
+TEST(TextRules, SplittingAtAnEmptySeparatorGivesTheWholeText) {
+    EXPECT_EQ(corvina::splitText("a;b", ""), std::vector<std::string>{"a;b"});
+    EXPECT_EQ(corvina::joinUnique("a;b", ""), "a;b");
+    EXPECT_EQ(corvina::splitText("a;b;a", ";"), (std::vector<std::string>{"a", "b", "a"}));
+}
+
+} // namespace
