@@ -1,5 +1,6 @@
 // Stand-in for <windows.h> in the native fuzzing build: only the two
-// code-page conversions the text rules call, on iconv. Code page 936 only.
+// code-page conversions the text rules call, on iconv: code page 936 (GBK)
+// and UTF-8.
 // wchar_t is 32 bits here; each unit is taken as one code point, and units
 // that are no character (lone surrogates) become the default character, as
 // on Windows.
@@ -17,6 +18,7 @@ using DWORD = unsigned long;
 using BOOL = int;
 #define WINAPI
 #define WC_COMPOSITECHECK 0x00000200
+#define CP_UTF8 65001
 
 namespace fuzz_shim {
 
@@ -52,10 +54,10 @@ inline std::string convert(const char* from, const char* to, const char* in, siz
 
 } // namespace fuzz_shim
 
-inline int MultiByteToWideChar(UINT, DWORD, const char* in, int inLength, wchar_t* out, int outLength) {
+inline int MultiByteToWideChar(UINT codePage, DWORD, const char* in, int inLength, wchar_t* out, int outLength) {
     const size_t length = inLength < 0 ? std::strlen(in) + 1 : static_cast<size_t>(inLength);
     const wchar_t replacement = 0x30FB;
-    const std::string wide = fuzz_shim::convert("CP936", "WCHAR_T", in, length,
+    const std::string wide = fuzz_shim::convert(codePage == CP_UTF8 ? "UTF-8" : "CP936", "WCHAR_T", in, length,
                                                 reinterpret_cast<const char*>(&replacement), sizeof replacement, 1);
     const int units = static_cast<int>(wide.size() / sizeof(wchar_t));
     if (outLength == 0)

@@ -1,0 +1,73 @@
+#include "Subtitles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using engine::Cue;
+using engine::cuesAt;
+using engine::decodeSubtitleBytes;
+using engine::parseSubtitles;
+
+TEST(Subtitles, ParsingTable) {
+    struct Case {
+        const char* name;
+        const wchar_t* text;
+        std::vector<Cue> cues;
+    };
+    const Case cases[] = {
+        {"srt with commas", L"1\r\n00:00:01,000 --> 00:00:02,500\r\nHello\r\nthere\r\n\r\n2\r\n00:00:03,000 --> 00:00:04,000\r\nBye\r\n",
+         {{1000, 2500, L"Hello\nthere"}, {3000, 4000, L"Bye"}}},
+        {"dots and hours over 99", L"1\n123:04:05.678 --> 123:04:06.000\nLate\n",
+         {{((123 * 60 + 4) * 60 + 5) * 1000 + 678, ((123 * 60 + 4) * 60 + 6) * 1000, L"Late"}}},
+        {"missing blank lines", L"1\n00:00:01,000 --> 00:00:02,000\nOne\n2\n00:00:02,000 --> 00:00:03,000\nTwo\n00:00:03,000 --> 00:00:04,000\nThree",
+         {{1000, 2000, L"One"}, {2000, 3000, L"Two"}, {3000, 4000, L"Three"}}},
+        {"a cue without text is left out", L"1\n00:00:01,000 --> 00:00:02,000\n\n2\n00:00:02,000 --> 00:00:03,000\nKept\n",
+         {{2000, 3000, L"Kept"}}},
+        {"malformed cues skipped, not the file", L"1\n00:00:xx,000 --> 00:00:02,000\nBad\n\n2\n00:00:05,000 --> 00:00:04,000\nBackwards\n\n3\n00:00:06,000 --> 00:00:07,000\nGood\n",
+         {{6000, 7000, L"Good"}}},
+        {"tags removed, top placement", L"1\n00:00:01,000 --> 00:00:02,000\n{\\an8}<i>Up</i> &amp; <b>away</b>\n",
+         {{1000, 2000, L"Up & away", true}}},
+        {"webvtt", L"WEBVTT\n\nNOTE a comment\n\n00:01.000 --> 00:02.000 line:0 align:center\n<v Ann>Hi</v>\n\nid\n00:00:03.000 --> 00:00:04.000\n<c.x>There</c>\n",
+         {{1000, 2000, L"Hi", true}, {3000, 4000, L"There"}}},
+        {"ass", L"[Script Info]\nTitle: x\n\n[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+                L"Dialogue: 0,0:00:01.50,0:00:03.00,Default,,0,0,0,,{\\b1}One, two\\Nthree{\\b0}\n"
+                L"Dialogue: 0,0:00:02.00,0:00:04.00,Default,,0,0,0,,{\\an8}Top\\hline\n"
+                L"Dialogue: 0,bad,0:00:04.00,Default,,0,0,0,,Skipped\n",
+         {{1500, 3000, L"One, two\nthree"}, {2000, 4000, L"Top line", true}}},
+        {"ssa field order from its format line", L"[Events]\nFormat: Marked, Start, End, Text\nDialogue: Marked=0,0:00:01.00,0:00:02.00,Short\n",
+         {{1000, 2000, L"Short"}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(parseSubtitles(c.text), c.cues) << c.name;
+}
+
+TEST(Subtitles, OverlappingCuesShowTogether) {
+    const auto cues = parseSubtitles(L"1\n00:00:01,000 --> 00:00:05,000\nLong\n\n2\n00:00:02,000 --> 00:00:03,000\nShort\n");
+    ASSERT_EQ(cues.size(), 2u);
+    EXPECT_EQ(cuesAt(cues, 500).size(), 0u);
+    ASSERT_EQ(cuesAt(cues, 2500).size(), 2u);
+    EXPECT_EQ(cuesAt(cues, 2500)[0]->text, L"Long");
+    EXPECT_EQ(cuesAt(cues, 3000).size(), 1u); // the end is exclusive
+    EXPECT_EQ(cuesAt(cues, 5000).size(), 0u);
+}
+
+TEST(Subtitles, EncodingsWithAndWithoutAMark) {
+    const std::wstring film = L"\u7535\u5f71"; // 电影
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"utf-8 with mark", "\xEF\xBB\xBF\xE7\x94\xB5\xE5\xBD\xB1"},
+        {"utf-8 without mark", "\xE7\x94\xB5\xE5\xBD\xB1"},
+        {"utf-16 le", std::string("\xFF\xFE\x35\x75\x71\x5F", 6)},
+        {"utf-16 be", std::string("\xFE\xFF\x75\x35\x5F\x71", 6)},
+        {"gbk", "\xB5\xE7\xD3\xB0"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(decodeSubtitleBytes(c.bytes), film) << c.name;
+    EXPECT_EQ(decodeSubtitleBytes(""), L"");
+}
+
+} // namespace
