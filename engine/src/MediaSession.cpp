@@ -144,8 +144,9 @@ template <typename F> void withSampleBytes(IMFSample* sample, F f) {
 
 } // namespace
 
-MediaSession::MediaSession(EngineWindow& window, ConfigStore& config, std::atomic<int>& volume)
-    : window_(window), config_(config), volume_(volume) {}
+MediaSession::MediaSession(EngineWindow& window, ConfigStore& config, std::atomic<int>& volume,
+                           SubtitleTrack& subtitles)
+    : window_(window), config_(config), volume_(volume), subtitles_(subtitles) {}
 
 MediaSession::~MediaSession() {
     stop();
@@ -637,6 +638,16 @@ void MediaSession::present(const Frame& frame) {
     // Converted into the picture the window showed before this one: same size,
     // same memory, no allocation per frame.
     converter_.convert(frame.nv12, pictureSettings(), picture_.pixels, picture_.width, picture_.height);
+    // Subtitles go on after the picture settings, so turned or mirrored
+    // pictures keep readable text.
+    if (config_.get(APLAYER_ITEM_SUBTITLE_VISIBLE) != "0") {
+        const SubtitleTrack::Snapshot track = subtitles_.current();
+        if (track.cues && !track.cues->empty() && !picture_.empty()) {
+            const int at = static_cast<int>(frame.ms) - config_.number(APLAYER_ITEM_SUBTITLE_DELAY, 0);
+            subtitleRenderer_.draw(picture_.pixels.data(), picture_.width, picture_.height,
+                                   cuesAt(*track.cues, at), track.generation);
+        }
+    }
     window_.present(picture_);
     ++presented_;
 }

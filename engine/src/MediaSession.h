@@ -8,6 +8,8 @@
 #include "EngineWindow.h"
 #include "FrameConverter.h"
 #include "HttpSource.h"
+#include "SubtitleRenderer.h"
+#include "SubtitleTrack.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -25,7 +27,7 @@ namespace engine {
 
 class MediaSession {
   public:
-    MediaSession(EngineWindow& window, ConfigStore& config, std::atomic<int>& volume);
+    MediaSession(EngineWindow& window, ConfigStore& config, std::atomic<int>& volume, SubtitleTrack& subtitles);
     ~MediaSession(); // stops and joins every thread
     MediaSession(const MediaSession&) = delete;
     MediaSession& operator=(const MediaSession&) = delete;
@@ -74,6 +76,8 @@ class MediaSession {
     EngineWindow& window_;
     ConfigStore& config_;
     std::atomic<int>& volume_;
+    SubtitleTrack& subtitles_;
+    SubtitleRenderer subtitleRenderer_; // presenter thread
 
     std::atomic<int> state_{0};
     std::atomic<int> durationMs_{0};

@@ -1,6 +1,10 @@
 #include "Player.h"
 
 #include "../include/APlayerCaller.h"
+#include "HttpSource.h"
+#include "SubtitleNames.h"
+
+#include <windows.h>
 
 #include <algorithm>
 
@@ -25,9 +29,59 @@ std::shared_ptr<MediaSession> Player::session() const {
     return session_;
 }
 
+namespace {
+
+std::wstring widen(const std::string& gbk) {
+    const int n = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(std::max(n, 0)), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), w.data(), n);
+    return w;
+}
+
+std::string narrow(const std::wstring& wide) {
+    const int n = WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(std::max(n, 0)), '\0');
+    if (n > 0)
+        WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+} // namespace
+
+// The subtitle file beside a local movie, if there is one: item 10001 tells
+// which (empty for none and for network sources).
+void Player::pickUpSubtitles(const std::string& pathOrUrl) {
+    std::string found;
+    if (!isNetworkUrl(pathOrUrl)) {
+        const std::wstring path = widen(pathOrUrl);
+        const size_t slash = path.find_last_of(L"\\/");
+        const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
+        const std::wstring movie = slash == std::wstring::npos ? path : path.substr(slash + 1);
+        const size_t dot = movie.rfind(L'.');
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW entry;
+        const std::wstring pattern = folder + L"\\" + (dot == std::wstring::npos ? movie : movie.substr(0, dot)) + L"*";
+        HANDLE find = FindFirstFileW(pattern.c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    names.emplace_back(entry.cFileName);
+            } while (names.size() < 1000 && FindNextFileW(find, &entry));
+            FindClose(find);
+        }
+        const int best = pickSubtitle(movie, names);
+        if (best >= 0)
+            found = narrow(folder + L"\\" + names[static_cast<size_t>(best)]);
+    }
+    config_.set(APLAYER_ITEM_SUBTITLE_SOURCE, found);
+    subtitles_.setSource(found, {});
+}
+
 bool Player::open(const std::string& pathOrUrl) {
     close();
-    auto session = std::make_shared<MediaSession>(window_, config_, volume_);
+    pickUpSubtitles(pathOrUrl);
+    auto session = std::make_shared<MediaSession>(window_, config_, volume_, subtitles_);
     {
         std::lock_guard lock(sessionMutex_);
         session_ = session;
@@ -105,12 +159,17 @@ void Player::setConfig(int item, std::string value) {
         return; // read only
     config_.set(item, std::move(value));
     auto s = session();
+    if (item == APLAYER_ITEM_SUBTITLE_SOURCE) {
+        subtitles_.setSource(config_.get(item), config_.get(APLAYER_ITEM_COOKIE)); // repaints when loaded
+        return;
+    }
     if (!s)
         return;
     if (item == APLAYER_ITEM_COOKIE)
         s->cookieArrived();
     else if ((item >= APLAYER_ITEM_BRIGHTNESS && item <= APLAYER_ITEM_HUE) ||
-             (item >= APLAYER_ITEM_FLIP_H && item <= APLAYER_ITEM_COMPARE))
+             (item >= APLAYER_ITEM_FLIP_H && item <= APLAYER_ITEM_COMPARE) ||
+             item == APLAYER_ITEM_SUBTITLE_DELAY || item == APLAYER_ITEM_SUBTITLE_VISIBLE)
         s->pictureChanged();
 }
 

@@ -4,6 +4,7 @@
 #include "ConfigStore.h"
 #include "EngineWindow.h"
 #include "MediaSession.h"
+#include "SubtitleTrack.h"
 
 #include <atomic>
 #include <memory>
@@ -51,6 +52,8 @@ class Player {
     std::shared_ptr<MediaSession> session() const;
     template <typename F, typename T> T ask(F question, T idle) const;
 
+    void pickUpSubtitles(const std::string& pathOrUrl);
+
     EngineWindow window_;
     ConfigStore config_;
     std::atomic<int> volume_{100};
@@ -58,6 +61,12 @@ class Player {
     std::shared_ptr<MediaSession> session_;
     std::mutex returnMutex_;
     std::string returned_;
+    // Last, so that it goes first: its loading thread asks the session for a
+    // repaint through the members above.
+    SubtitleTrack subtitles_{[this] {
+        if (auto s = session())
+            s->pictureChanged();
+    }};
 };
 
 } // namespace engine

@@ -1,3 +1,4 @@
+#include "SubtitleNames.h"
 #include "Subtitles.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,31 @@ TEST(Subtitles, EncodingsWithAndWithoutAMark) {
     for (const Case& c : cases)
         EXPECT_EQ(decodeSubtitleBytes(c.bytes), film) << c.name;
     EXPECT_EQ(decodeSubtitleBytes(""), L"");
+}
+
+} // namespace
+
+namespace {
+
+TEST(Subtitles, NamesBelongToTheirMovieInPreferenceOrder) {
+    struct Case {
+        const wchar_t* candidate;
+        int rank; // -1: not this movie's
+    };
+    const wchar_t* movie = L"\u7535\u5f71.mp4"; // 电影.mp4
+    const Case cases[] = {
+        {L"\u7535\u5f71.chs.srt", 0 * 4 + 0}, {L"\u7535\u5f71.SC.ASS", 0 * 4 + 1}, {L"\u7535\u5f71.zh.ssa", 1 * 4 + 2},
+        {L"\u7535\u5f71.cht.vtt", 1 * 4 + 3}, {L"\u7535\u5f71.srt", 2 * 4 + 0},    {L"\u7535\u5f71.en.srt", 3 * 4 + 0},
+        {L"\u7535\u5f71.fr.srt", -1},         {L"\u7535\u5f71.mp4", -1},           {L"\u7535\u5f71\u4e8c.srt", -1},
+        {L"\u7535.srt", -1},                  {L".srt", -1},                       {L"\u7535\u5f71.chs.txt", -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(engine::subtitleRank(movie, c.candidate), c.rank) << static_cast<int>(&c - cases);
+    EXPECT_EQ(engine::pickSubtitle(movie, {L"\u7535\u5f71.en.srt", L"\u7535\u5f71.srt", L"\u7535\u5f71.zh.ass",
+                                           L"\u7535\u5f71.chs.vtt", L"other.chs.srt"}),
+              3);
+    EXPECT_EQ(engine::pickSubtitle(L"Movie.Name.2020.mkv", {L"movie.name.2020.EN.srt", L"Movie.Name.srt"}), 0);
+    EXPECT_EQ(engine::pickSubtitle(movie, {}), -1);
 }
 
 } // namespace
