@@ -104,6 +104,13 @@ void AppOnlineHost::openStream(const std::string& url, const std::string& cookie
     engine_.setConfig(1105, cookie); // also when empty: clears the previous one
 }
 
+void AppOnlineHost::setSubtitles(const std::string& url, const std::string& cookie) {
+    if (closing_)
+        return;
+    engine_.setConfig(10004, cookie); // the subtitle file's own cookie, before its address
+    engine_.setConfig(10001, url);
+}
+
 void AppOnlineHost::raiseMainWindow() {
     if (closing_)
         return;

@@ -49,6 +49,7 @@ class AppOnlineHost : public OnlineHost {
     void selectRow(int row) override;
     void appendRows(const std::vector<Row>& rows) override;
     void openStream(const std::string& url, const std::string& cookie) override;
+    void setSubtitles(const std::string& url, const std::string& cookie) override;
     void raiseMainWindow() override;
 
   private:

@@ -1,4 +1,5 @@
 // Subtitle files as they come from a swarm or a disk: any bytes, any encoding.
+#include "SubtitleNames.h"
 #include "Subtitles.h"
 
 #include <cstdlib>
@@ -10,6 +11,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (cue.endMs <= cue.startMs || cue.startMs < 0 || cue.text.empty())
             std::abort();
         if (engine::cuesAt(cues, cue.startMs).empty())
+            std::abort();
+    }
+    // File names: the text's first line as the movie, the rest as candidates.
+    const size_t end = text.find(L'\n');
+    if (end != std::wstring::npos) {
+        const int rank = engine::subtitleRank(text.substr(0, end), text.substr(end + 1));
+        if (rank < -1 || rank > 15)
             std::abort();
     }
     return 0;

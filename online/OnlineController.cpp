@@ -1,9 +1,12 @@
 #include "OnlineController.h"
 
+#include "SubtitleNames.h"
+
 #include "HttpClient.h"
 #include "InfoHash.h"
 #include "RegexObject.h"
 #include "TextCodec.h"
+#include "TextConvert.h"
 #include "TextRules.h"
 #include "WaitPumping.h"
 
@@ -168,13 +171,65 @@ void OnlineController::resolveSelectedRow() {
     host_.setStatus(pendingStatus());
     host_.enableResultList(true);
     host_.hideDialog();
+    if (!url.empty() && url != "Error")
+        playSubtitlesFor(row, false);
 }
 
 void OnlineController::resolveByAltServer() {
     const std::string sha1 = host_.cell(host_.selectedRow(), 3);
     const std::string answer = fetch("http://" + endpoints_.code + "/code.php/?sha1=" + percentEncode(sha1));
-    if (parseCodeAnswer(answer) >= 1)
+    if (parseCodeAnswer(answer) >= 1) {
         playStream(resolvedUrl(), resolvedCookie());
+        if (resolvedUrl() != "Error") {
+            {
+                std::lock_guard lock(mutex_);
+                subtitleMovieRow_ = host_.selectedRow();
+            }
+            startWorker(&OnlineController::resolveSubtitlesOfAltPlay); // off the window thread
+        }
+    }
+}
+
+void OnlineController::resolveSubtitlesOfAltPlay() {
+    int row = -1;
+    {
+        std::lock_guard lock(mutex_);
+        row = subtitleMovieRow_;
+    }
+    playSubtitlesFor(row, true);
+}
+
+void OnlineController::playSubtitlesFor(int row, bool alternative) {
+    if (row < 0)
+        return;
+    const std::wstring movie = gbkToWide(host_.cell(row, 1));
+    int best = -1, bestRank = 0;
+    const int rows = host_.rowCount();
+    for (int r = 0; r < rows; ++r) {
+        const int rank = r == row ? -1 : engine::subtitleRank(movie, gbkToWide(host_.cell(r, 1)));
+        if (rank >= 0 && (best < 0 || rank < bestRank)) {
+            best = r;
+            bestRank = rank;
+        }
+    }
+    if (best < 0)
+        return;
+    std::string url, cookie;
+    if (alternative) {
+        const std::string answer =
+            fetch("http://" + endpoints_.code + "/code.php/?sha1=" + percentEncode(host_.cell(best, 3)));
+        url = textBetween(answer, "ode:", "#cookie:", 1, true);
+        cookie = "FTN5K=" + textBetween(answer, "#cookie:", "|");
+    } else {
+        const std::string fx = fetch("http://" + endpoints_.resolve + "/fx.php?hash=" +
+                                     percentEncode(host_.cell(best, 1)) + "&index=" + percentEncode(host_.cell(best, 2)));
+        const std::string code = fetch("http://" + endpoints_.resolve + "/code.php?sha1=" +
+                                       percentEncode(textBetween(fx, "\"file_hash\" : \"", "\"")));
+        url = unescapeText(textBetween(code, "code:", "#cookie:"));
+        cookie = textBetween(code, "#cookie:", "|");
+    }
+    if (!url.empty() && url != "Error")
+        host_.setSubtitles(url, cookie);
 }
 
 int OnlineController::parseCodeAnswer(const std::string& answer) {

@@ -36,6 +36,11 @@ class OnlineController : public std::enable_shared_from_this<OnlineController> {
     int fillResultList(const std::string& page);
     void resolveSelectedRow();
     int parseCodeAnswer(const std::string& answer);
+    // The swarm's subtitle file for the movie in `row` (same stem, optionally
+    // a language tag; simplified Chinese first), resolved the way the movie
+    // was (the alternative server or the main path) and handed to the engine.
+    // Nothing happens when the list has none or it does not resolve.
+    void playSubtitlesFor(int row, bool alternative);
 
     // The history side of the state timer: `state` and `position` of the engine.
     // Returns the position to seek to when a resume is due, else -1.
@@ -62,6 +67,7 @@ class OnlineController : public std::enable_shared_from_this<OnlineController> {
   private:
     // The body of `url` as text; empty once stopped.
     std::string fetch(const std::string& url) const;
+    void resolveSubtitlesOfAltPlay(); // worker job: playSubtitlesFor(subtitleMovieRow_, true)
 
     OnlineHost& host_;
     ServiceEndpoints endpoints_;
@@ -73,6 +79,7 @@ class OnlineController : public std::enable_shared_from_this<OnlineController> {
     std::string resolvedUrl_;
     std::string resolvedCookie_;
     int listIndex_ = 0;
+    int subtitleMovieRow_ = -1;
     bool resumePending_ = false;
     int activeWorkers_ = 0;
     std::shared_ptr<HttpCancel> cancel_ = std::make_shared<HttpCancel>();

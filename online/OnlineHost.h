@@ -44,6 +44,11 @@ class OnlineHost {
 
     // The engine and the main window.
     virtual void openStream(const std::string& url, const std::string& cookie) = 0;
+    // Subtitles for the stream just opened, from their own address and cookie.
+    virtual void setSubtitles(const std::string& url, const std::string& cookie) {
+        (void)url;
+        (void)cookie;
+    }
     virtual void raiseMainWindow() = 0;
 };
 

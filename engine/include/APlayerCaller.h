@@ -44,15 +44,17 @@ enum APlayerItem {
     APLAYER_ITEM_COMPARE = 306,    // "1" shows the left half unadjusted, the right half adjusted
     APLAYER_ITEM_COOKIE = 1105,    // Cookie header sent with http(s) requests of the open source
     // Subtitles (our own items, above 10000 so that no other item can collide):
-    // the source is a file path or an http(s) address (fetched with item 1105's
-    // cookie as it is when the source is set), SRT, WebVTT or ASS/SSA, in
-    // UTF-8, UTF-16 or GBK; empty turns subtitles off. Each open sets it to the
-    // subtitle file found beside a local movie (same stem, optionally a
-    // language tag such as ".chs", ".zh" or ".en"; simplified Chinese first),
-    // or empty; set it after the open to choose another.
+    // the source is a file path or an http(s) address (fetched with item
+    // 10004's cookie, or item 1105's when 10004 is empty, as they are when the
+    // source is set), SRT, WebVTT or ASS/SSA, in UTF-8, UTF-16 or GBK; empty
+    // turns subtitles off. Each open sets it to the subtitle file found beside
+    // a local movie (same stem, optionally a language tag such as ".chs", ".zh"
+    // or ".en"; simplified Chinese first), or empty, and clears 10004; set
+    // them after the open to choose another.
     APLAYER_ITEM_SUBTITLE_SOURCE = 10001,
     APLAYER_ITEM_SUBTITLE_DELAY = 10002,   // ms, signed: positive shows the subtitles later
     APLAYER_ITEM_SUBTITLE_VISIBLE = 10003, // "0" hides them, anything else (or unset) shows them
+    APLAYER_ITEM_SUBTITLE_COOKIE = 10004,  // Cookie header for an http(s) subtitle source of its own
 };
 
 // cb1: the video window's WM_KEYDOWN, WM_LBUTTONDOWN, WM_LBUTTONUP and WM_LBUTTONDBLCLK.

@@ -75,6 +75,7 @@ void Player::pickUpSubtitles(const std::string& pathOrUrl) {
             found = narrow(folder + L"\\" + names[static_cast<size_t>(best)]);
     }
     config_.set(APLAYER_ITEM_SUBTITLE_SOURCE, found);
+    config_.set(APLAYER_ITEM_SUBTITLE_COOKIE, {});
     subtitles_.setSource(found, {});
 }
 
@@ -160,7 +161,10 @@ void Player::setConfig(int item, std::string value) {
     config_.set(item, std::move(value));
     auto s = session();
     if (item == APLAYER_ITEM_SUBTITLE_SOURCE) {
-        subtitles_.setSource(config_.get(item), config_.get(APLAYER_ITEM_COOKIE)); // repaints when loaded
+        std::string cookie = config_.get(APLAYER_ITEM_SUBTITLE_COOKIE);
+        if (cookie.empty())
+            cookie = config_.get(APLAYER_ITEM_COOKIE);
+        subtitles_.setSource(config_.get(item), cookie); // repaints when loaded
         return;
     }
     if (!s)

@@ -156,8 +156,10 @@ void SubtitleRenderer::render(Block& block, const std::wstring& text, bool top, 
             o.fill[i] = static_cast<uint8_t>((px[i] >> 8) & 0xFF); // grey text: any channel is the coverage
         o.alpha = grow(o.fill, w, h, radius);
         o.x = (width - w) / 2;
-        const int margin = height / 24;
-        o.y = top ? margin : height - margin - h;
+        // Clear of the edges, and at the bottom clear of a control bar laid
+        // over the lowest tenth of the picture.
+        const int margin = top ? height / 24 : height * 12 / 100;
+        o.y = std::max(0, top ? margin : height - margin - h);
         SelectObject(dc, oldBitmap);
         DeleteObject(bitmap);
     }

@@ -372,4 +372,41 @@ TEST(EndToEnd, ThePlayerWindowsTheBarAndFullScreen) {
     program.closeFromTitleBar();
 }
 
+// A swarm that holds a movie and its subtitles: playing the movie also
+// resolves the subtitle file, fetches it with its cookie and shows its text.
+TEST(EndToEnd, AMoviesSubtitlesFromTheSwarmAreFetchedWithTheirCookieAndShown) {
+    TempFolder folder;
+    ASSERT_NO_FATAL_FAILURE(prepare(folder));
+    Program program(folder.path(), L"velmarino://play/?hash=5B1D4E0C8F2A7B6D9E3C1A0F2B4D6E8A0C2E4F61");
+    ASSERT_TRUE(waitFor([&] { return program.rows() == 2; }, 60000)) << serviceRequests();
+    ASSERT_EQ(program.cell(0, 1), "3 第三集.chs.srt");
+    ASSERT_EQ(program.cell(1, 1), "3 第三集.mp4");
+    const std::string subtitleSha1 = program.cell(0, 3), movieSha1 = program.cell(1, 3);
+    HWND video = program.ownedBy(program.findTopLevel("Corvina"));
+    HWND picture = FindWindowExW(video, nullptr, L"CorvinaEngineVideo", nullptr);
+    ASSERT_NE(picture, nullptr);
+
+    program.doubleClick(1);
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const std::string seen = serviceRequests();
+            return seen.find("\"path\": \"/media/" + movieSha1 + "\", \"cookie\": \"FTN5K=") != std::string::npos &&
+                   seen.find("/code.php/?sha1=" + subtitleSha1) != std::string::npos &&
+                   seen.find("\"path\": \"/media/" + subtitleSha1 + "\", \"cookie\": \"FTN5K=") !=
+                       std::string::npos;
+        },
+        60000))
+        << serviceRequests();
+    // Near-white text in the bottom fifth of the picture (the movie's colour bars have none).
+    EXPECT_TRUE(waitFor([&] {
+        RECT r = rectOf(picture);
+        r.top = r.bottom - (r.bottom - r.top) / 5;
+        int white = 0;
+        for (uint32_t p : grabScreen(r))
+            white += ((p >> 16) & 0xFF) > 200 && ((p >> 8) & 0xFF) > 200 && (p & 0xFF) > 200;
+        return white > 30;
+    }));
+    program.closeFromTitleBar();
+}
+
 } // namespace

@@ -30,16 +30,24 @@ class RecordingHost : public AppOnlineHost {
         std::lock_guard lock(mutex);
         opened.emplace_back(url, cookie);
     }
+    void setSubtitles(const std::string& url, const std::string& cookie) override {
+        std::lock_guard lock(mutex);
+        subtitles.emplace_back(url, cookie);
+    }
     void showError(const std::string& text) override {
         std::lock_guard lock(mutex);
         errors.push_back(text);
+    }
+    std::vector<std::pair<std::string, std::string>> subtitlesNow() {
+        std::lock_guard lock(mutex);
+        return subtitles;
     }
     std::vector<std::pair<std::string, std::string>> openedNow() {
         std::lock_guard lock(mutex);
         return opened;
     }
     std::mutex mutex;
-    std::vector<std::pair<std::string, std::string>> opened;
+    std::vector<std::pair<std::string, std::string>> opened, subtitles;
     std::vector<std::string> errors;
 };
 
@@ -219,6 +227,53 @@ TEST_F(OnlineTest, MainPathResolvesPlaysAndRecords) {
     online->resolveSelectedRow();
     EXPECT_TRUE(host.openedNow().empty());
     EXPECT_TRUE(waitFor([&] { return statusText() == kServerErrorStatus; }));
+}
+
+// A swarm's subtitle file for the movie that plays is resolved the way the
+// movie was and goes to the engine with its own address and cookie.
+TEST_F(OnlineTest, TheMoviesSubtitleRowIsResolvedTheSameWay) {
+    const char* rows[][4] = {{"0", "电影 1.mkv", "1 GB", "M"},
+                             {"1", "电影 1.en.srt", "1 KB", "E"},
+                             {"2", "电影 1.chs.srt", "2 KB", "C"},
+                             {"3", "电影 2.chs.srt", "3 KB", "O"}};
+    for (const auto& row : rows) {
+        const int r = dialog.appendRow();
+        for (int col = 0; col < 4; ++col)
+            dialog.setCell(r, col, row[col]);
+    }
+    dialog.selectRow(0);
+
+    // The main path: fx and code for the movie, then for its simplified-Chinese subtitles.
+    answer("/fx.php?hash=%B5%E7%D3%B0%201.mkv&index=1%20GB", "{\"file_hash\" : \"F1\"}");
+    answer("/code.php?sha1=F1", "code:http://h/movie#cookie:FTN5K=m|");
+    answer("/fx.php?hash=%B5%E7%D3%B0%201.chs.srt&index=2%20KB", "{\"file_hash\" : \"F2\"}");
+    answer("/code.php?sha1=F2", "code:http:\\/\\/h\\/sub#cookie:FTN5K=s|");
+    online->playSelectedRow();
+    ASSERT_TRUE(waitFor([&] { return !host.subtitlesNow().empty(); }));
+    EXPECT_EQ(host.openedNow()[0], std::make_pair(std::string("http://h/movie"), std::string("FTN5K=m")));
+    EXPECT_EQ(host.subtitlesNow()[0], std::make_pair(std::string("http://h/sub"), std::string("FTN5K=s")));
+
+    // The alternative server: the subtitle row's sha1, the answer's cookie with FTN5K=.
+    host.opened.clear();
+    host.subtitles.clear();
+    answer("/code.php/?sha1=M", "code:http://h/movie2#cookie:K1|");
+    answer("/code.php/?sha1=C", "code:http://h/sub2#cookie:K2|");
+    online->resolveByAltServer();
+    EXPECT_EQ(host.openedNow()[0], std::make_pair(std::string("http://h/movie2"), std::string("FTN5K=K1")));
+    ASSERT_TRUE(waitFor([&] { return !host.subtitlesNow().empty(); }));
+    EXPECT_EQ(host.subtitlesNow()[0], std::make_pair(std::string("http://h/sub2"), std::string("FTN5K=K2")));
+
+    // A movie without subtitle rows asks for nothing more; a subtitle that does not resolve is left out.
+    host.subtitles.clear();
+    dialog.setCell(0, 1, "另一部.mkv");
+    answer("/fx.php?hash=%C1%ED%D2%BB%B2%BF.mkv&index=1%20GB", "{\"file_hash\" : \"F1\"}");
+    const size_t before = paths().size();
+    online->resolveSelectedRow();
+    EXPECT_EQ(paths().size(), before + 2);
+    dialog.setCell(0, 1, "电影 1.mkv");
+    answer("/code.php?sha1=F2", "code:Error#cookie:|");
+    online->resolveSelectedRow();
+    EXPECT_TRUE(host.subtitlesNow().empty());
 }
 
 TEST_F(OnlineTest, PlaySelectedRowNeedsASelection) {
