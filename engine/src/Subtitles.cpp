@@ -112,7 +112,8 @@ std::optional<int> parseTime(const std::wstring& raw) {
         return std::nullopt;
     const long long hours = count == 3 ? parts[0] : 0;
     const long long minutes = parts[count - 2], seconds = parts[count - 1];
-    if (minutes > 59 || seconds > 59)
+    // Without an hour field the minutes may run past 59 ("100:00.000").
+    if ((count == 3 && minutes > 59) || seconds > 59)
         return std::nullopt;
     const long long ms = ((hours * 60 + minutes) * 60 + seconds) * 1000 + fraction * 1000 / scale;
     if (ms > 0x7FFFFFFF)

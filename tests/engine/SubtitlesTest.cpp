@@ -1,4 +1,5 @@
 #include "SubtitleNames.h"
+#include "SubtitleRenderer.h"
 #include "Subtitles.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,8 @@ TEST(Subtitles, ParsingTable) {
     const Case cases[] = {
         {"srt with commas", L"1\r\n00:00:01,000 --> 00:00:02,500\r\nHello\r\nthere\r\n\r\n2\r\n00:00:03,000 --> 00:00:04,000\r\nBye\r\n",
          {{1000, 2500, L"Hello\nthere"}, {3000, 4000, L"Bye"}}},
+        {"minutes past 99 without hours", L"WEBVTT\n\n100:00.000 --> 101:30.500\nLong film\n",
+         {{100 * 60 * 1000, (101 * 60 + 30) * 1000 + 500, L"Long film"}}},
         {"dots and hours over 99", L"1\n123:04:05.678 --> 123:04:06.000\nLate\n",
          {{((123 * 60 + 4) * 60 + 5) * 1000 + 678, ((123 * 60 + 4) * 60 + 6) * 1000, L"Late"}}},
         {"missing blank lines", L"1\n00:00:01,000 --> 00:00:02,000\nOne\n2\n00:00:02,000 --> 00:00:03,000\nTwo\n00:00:03,000 --> 00:00:04,000\nThree",
@@ -94,6 +97,62 @@ TEST(Subtitles, NamesBelongToTheirMovieInPreferenceOrder) {
               3);
     EXPECT_EQ(engine::pickSubtitle(L"Movie.Name.2020.mkv", {L"movie.name.2020.EN.srt", L"Movie.Name.srt"}), 0);
     EXPECT_EQ(engine::pickSubtitle(movie, {}), -1);
+}
+
+} // namespace
+
+namespace {
+
+// The renderer alone, on a flat picture: where the text lands, that it stays
+// inside 90 % of the width and four lines, and that a block is rendered once.
+TEST(Subtitles, RendererPlacesWrapsAndReusesItsBlocks) {
+    const int w = 640, h = 360;
+    const uint32_t ground = 0xFF204080u;
+    auto whiteRows = [&](const std::vector<uint32_t>& p, int y0, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint32_t c = p[static_cast<size_t>(y) * w + x];
+                n += ((c >> 16) & 0xFF) > 200 && ((c >> 8) & 0xFF) > 200 && (c & 0xFF) > 200;
+            }
+        return n;
+    };
+    const std::vector<engine::Cue> cues = engine::parseSubtitles(
+        L"1\n00:00:01,000 --> 00:00:09,000\nBottom text\n\n"
+        L"2\n00:00:01,000 --> 00:00:09,000\n{\\an8}Top text\n\n"
+        L"3\n00:00:10,000 --> 00:00:19,000\n" +
+        std::wstring(60, L'W') + L" " + std::wstring(400, L'\u5b57') + L"\n");
+    engine::SubtitleRenderer renderer;
+    std::vector<uint32_t> picture(static_cast<size_t>(w) * h, ground);
+    const auto both = engine::cuesAt(cues, 2000);
+    ASSERT_EQ(both.size(), 2u);
+    renderer.draw(picture.data(), w, h, both, 1);
+    EXPECT_GT(whiteRows(picture, 0, h / 4), 20) << "the top cue at the top";
+    EXPECT_GT(whiteRows(picture, h * 3 / 4, h), 20) << "the bottom cue at the bottom";
+    EXPECT_EQ(whiteRows(picture, h / 3, h * 2 / 3), 0) << "nothing in the middle";
+    const int rendered = renderer.renders();
+    for (int i = 0; i < 30; ++i) {
+        std::fill(picture.begin(), picture.end(), ground);
+        renderer.draw(picture.data(), w, h, engine::cuesAt(cues, 2000 + i * 33), 1);
+    }
+    EXPECT_EQ(renderer.renders(), rendered) << "the same cues: blended, not rendered again";
+    renderer.draw(picture.data(), w, h, both, 2);
+    EXPECT_EQ(renderer.renders(), rendered + 2) << "a newly loaded file renders again";
+
+    // A very long cue wraps inside 90 % of the width and stops at four lines.
+    std::fill(picture.begin(), picture.end(), ground);
+    renderer.draw(picture.data(), w, h, engine::cuesAt(cues, 12000), 2);
+    int left = w, right = 0, top = h;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (picture[static_cast<size_t>(y) * w + x] != ground) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+            }
+    EXPECT_GE(left, w * 5 / 100 - 1);
+    EXPECT_LE(right, w * 95 / 100 + 1);
+    EXPECT_GT(top, h / 3) << "four lines of a twentieth of the height each, at most";
 }
 
 } // namespace
