@@ -1,5 +1,6 @@
 #include "MediaSession.h"
 
+#include "GbkText.h"
 #include "TrackCodes.h"
 
 #include "../include/APlayerCaller.h"
@@ -44,14 +45,6 @@ int64_t nowMicros() {
     LARGE_INTEGER c;
     QueryPerformanceCounter(&c);
     return static_cast<int64_t>(c.QuadPart * 1'000'000 / frequency);
-}
-
-std::wstring widen(const std::string& gbk) {
-    int n = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(std::max(n, 0)), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), w.data(), n);
-    return w;
 }
 
 bool startsWithNoCase(const std::string& text, const char* prefix) {
@@ -335,7 +328,7 @@ bool MediaSession::openReader(const std::string& url, IMFSourceReader** reader) 
         }
         return SUCCEEDED(openError_);
     }
-    const std::wstring path = widen(localPath(url));
+    const std::wstring path = widenGbk(localPath(url));
     WIN32_FILE_ATTRIBUTE_DATA info{};
     if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info)) {
         const int64_t size =

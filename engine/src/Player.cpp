@@ -1,6 +1,7 @@
 #include "Player.h"
 
 #include "../include/APlayerCaller.h"
+#include "GbkText.h"
 #include "HttpSource.h"
 #include "SubtitleNames.h"
 
@@ -29,32 +30,12 @@ std::shared_ptr<MediaSession> Player::session() const {
     return session_;
 }
 
-namespace {
-
-std::wstring widen(const std::string& gbk) {
-    const int n = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(std::max(n, 0)), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), w.data(), n);
-    return w;
-}
-
-std::string narrow(const std::wstring& wide) {
-    const int n = WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(std::max(n, 0)), '\0');
-    if (n > 0)
-        WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr, nullptr);
-    return s;
-}
-
-} // namespace
-
 // The subtitle file beside a local movie, if there is one: item 10001 tells
 // which (empty for none and for network sources).
 void Player::pickUpSubtitles(const std::string& pathOrUrl) {
     std::string found;
     if (!isNetworkUrl(pathOrUrl)) {
-        const std::wstring path = widen(pathOrUrl);
+        const std::wstring path = widenGbk(pathOrUrl);
         const size_t slash = path.find_last_of(L"\\/");
         const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
         const std::wstring movie = slash == std::wstring::npos ? path : path.substr(slash + 1);
@@ -72,7 +53,7 @@ void Player::pickUpSubtitles(const std::string& pathOrUrl) {
         }
         const int best = pickSubtitle(movie, names);
         if (best >= 0)
-            found = narrow(folder + L"\\" + names[static_cast<size_t>(best)]);
+            found = narrowToGbk(folder + L"\\" + names[static_cast<size_t>(best)]);
     }
     config_.set(APLAYER_ITEM_SUBTITLE_SOURCE, found);
     config_.set(APLAYER_ITEM_SUBTITLE_COOKIE, {});

@@ -1,5 +1,6 @@
 #include "SubtitleTrack.h"
 
+#include "GbkText.h"
 #include "HttpSource.h"
 #include "SubtitleRenderer.h"
 
@@ -7,14 +8,6 @@
 
 namespace engine {
 namespace {
-
-std::wstring widenGbk(const std::string& gbk) {
-    const int n = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(std::max(n, 0)), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), w.data(), n);
-    return w;
-}
 
 std::string readLocal(const std::string& path) {
     HANDLE file = CreateFileW(widenGbk(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
