@@ -126,16 +126,23 @@ int OnlineController::fillResultList(const std::string& page) {
         return 0;
     }
     // In batches: each is one call into the window thread, which stays free
-    // for input between them.
-    constexpr int kBatch = 500;
+    // for input between them, and one repaint of the list. The first rows go
+    // at once; after that a batch goes every tenth of a second, so a list of
+    // thousands is not repainted for every few hundred rows.
+    constexpr size_t kFirstBatch = 500;
+    constexpr ULONGLONG kBatchMs = 100;
     std::vector<OnlineHost::Row> rows;
-    rows.reserve(static_cast<size_t>(std::min(count, kBatch)));
+    bool first = true;
+    ULONGLONG sent = GetTickCount64();
     for (int n = 1; n <= count; ++n) {
         rows.push_back({re.subMatchText(n, 1), unescapeText(re.subMatchText(n, 2)), re.subMatchText(n, 3),
                         re.subMatchText(n, 4)});
-        if (static_cast<int>(rows.size()) == kBatch || n == count) {
+        const bool due = first ? rows.size() >= kFirstBatch : GetTickCount64() - sent >= kBatchMs;
+        if (due || n == count) {
             host_.appendRows(rows);
             rows.clear();
+            first = false;
+            sent = GetTickCount64();
         }
     }
     return count;
