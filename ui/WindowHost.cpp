@@ -244,6 +244,15 @@ LRESULT WindowHost::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         if (captureChild_ && reinterpret_cast<HWND>(lParam) != hwnd_)
             releaseCapturedChild(true);
         break;
+    case WM_WINDOWPOSCHANGING:
+        // About to appear: the layer it was given while hidden goes now, so
+        // that the first picture is the current one.
+        if (presentWhenShown_ && layered_ && !destroyed_ &&
+            (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)) {
+            presentWhenShown_ = false;
+            canvas_.presentAtWindow();
+        }
+        break;
     case WM_PAINT:
         if (!layered_) {
             const RECT update = subclass_.beginPaint();
@@ -442,6 +451,10 @@ void WindowHost::presentArea(const Rect& area) {
     if (!layered_ || iconic())
         return;
     ++presents_;
+    if (!IsWindowVisible(hwnd_)) {
+        presentWhenShown_ = true; // the whole layer goes once, as the window appears
+        return;
+    }
     canvas_.presentArea(area.x, area.y, area.width, area.height);
 }
 
@@ -459,6 +472,13 @@ void WindowHost::present() {
     if (!layered_ || destroyed_ || iconic())
         return;
     ++presents_;
+    // A hidden layered window shows nothing of what it is given: the push of
+    // the layer waits until the window is about to appear (a window built
+    // while hidden would otherwise push its layer for every control made).
+    if (!IsWindowVisible(hwnd_)) {
+        presentWhenShown_ = true;
+        return;
+    }
     canvas_.presentAtWindow();
 }
 

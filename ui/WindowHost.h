@@ -178,6 +178,7 @@ class WindowHost {
     HDC windowDc_ = nullptr;
     BitmapObject titleIcon_;
     int presents_ = 0;
+    bool presentWhenShown_ = false; // a present came while the window was hidden
 };
 
 } // namespace corvina

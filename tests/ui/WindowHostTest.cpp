@@ -65,6 +65,39 @@ TEST_F(WindowHostTest, OverlappingChildrenKeepTheirOrderThroughPartialUpdates) {
     EXPECT_EQ(shown(host, 50, 30), kWhite);
 }
 
+// A layered host built while hidden pushes nothing to the window system until
+// the window is about to appear; then the picture it shows is the latest one.
+TEST_F(WindowHostTest, AHiddenLayeredHostShowsItsLatestPictureWhenItAppears) {
+    TestWindow window(300, 200, 120, 80, false);
+    WindowHost host;
+    Endpoint* parent = attachPlain(host, window.hwnd()); // layered, opaque blue
+    ASSERT_NE(parent, nullptr);
+    Box box(kRed);
+    ASSERT_NE(box.create(parent, {10, 10, 60, 40}), nullptr);
+    for (uint32_t colour : {kGreen, kYellow, kWhite}) {
+        box.colour = colour;
+        box.refresh();
+    }
+    EXPECT_EQ(shown(host, 20, 20), kWhite); // drawn, though not pushed
+    for (UINT how : {0u, 1u}) {
+        // Shown by ShowWindow, then (hidden and changed again) by SetWindowPos.
+        if (how == 0) {
+            ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);
+        } else {
+            ShowWindow(window.hwnd(), SW_HIDE);
+            box.colour = kGreen;
+            box.refresh();
+            SetWindowPos(window.hwnd(), nullptr, 0, 0, 0, 0,
+                         SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        const uint32_t want = (how == 0 ? kWhite : kGreen) & 0xFFFFFF; // screen pixels are 0x00RRGGBB
+        EXPECT_TRUE(waitFor([&] {
+            pumpMessages(20);
+            return screenPixel(300 + 20, 200 + 20) == want && screenPixel(300 + 100, 200 + 60) == 0x0000FF;
+        })) << how << ": " << std::hex << screenPixel(320, 220) << " " << screenPixel(400, 260);
+    }
+}
+
 TEST_F(WindowHostTest, MovedAndPartlyOutsideChildren) {
     TestWindow window(50, 50, 200, 100, false);
     WindowHost host;
