@@ -9,6 +9,7 @@
 #include "ProtocolRegistration.h"
 #include "RegistryKey.h"
 #include "TestSupport.h"
+#include "TextConvert.h"
 
 #include <commctrl.h>
 
@@ -16,6 +17,7 @@
 
 #include <map>
 #include <mutex>
+#include <random>
 
 using namespace testing_support;
 using namespace corvina;
@@ -191,6 +193,54 @@ TEST_F(OnlineTest, AlternativePathPlaysTheCodeAnswer) {
     dialog.selectRow(-1);
     online->resolveByAltServer();
     EXPECT_EQ(paths().back(), "/code.php/?sha1=");
+}
+
+// The code-answer parser runs on the platform's scripting regular expressions,
+// which no native fuzzer can drive: mangled answers made from seeds by a fixed
+// random sequence go through it here instead. Nothing may crash or hang, and
+// whatever it takes from an answer is text of that answer (as characters).
+TEST_F(OnlineTest, CodeAnswerParserHoldsOnMangledAnswers) {
+    const std::string seeds[] = {"code:http://h/a.mp4#cookie:K1|", "xx code:u1#cookie:k1|CODE:u2#cookie:k2| yy",
+                                 "code:Error#cookie:|", "\xB5\xE7" "code:\xD3\xB0#cookie:\x81|"};
+    const std::string pieces[] = {"|", "#", ":", "code:", "#cookie:", "ode:", "\x81", std::string(1, '\0'),
+                                  "\r\n", "\\", "(", "*", std::string(300, 'x')};
+    std::mt19937 random(20261210);
+    auto lower = [](std::string t) {
+        for (char& c : t)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return t;
+    };
+    for (int round = 0; round < 400; ++round) {
+        std::string answer = seeds[random() % std::size(seeds)];
+        for (int edits = 1 + static_cast<int>(random() % 6); edits > 0; --edits) {
+            const size_t at = answer.empty() ? 0 : random() % answer.size();
+            switch (random() % 4) {
+            case 0: answer.insert(at, pieces[random() % std::size(pieces)]); break;
+            case 1: answer.erase(at, 1 + random() % 4); break;
+            case 2: if (!answer.empty()) answer[at] = static_cast<char>(random()); break;
+            default: answer += answer.substr(0, std::min<size_t>(answer.size(), 20000)); break; // longer and longer
+            }
+        }
+        host.errors.clear();
+        const int count = online->parseCodeAnswer(answer);
+        ASSERT_GE(count, 0);
+        if (count == 0) {
+            EXPECT_EQ(host.errors.size(), 1u) << round;
+            continue;
+        }
+        const std::string folded = lower(wideToGbk(gbkToWide(answer)));
+        size_t codes = 0;
+        for (size_t at = folded.find("ode:"); at != std::string::npos; at = folded.find("ode:", at + 1))
+            ++codes;
+        EXPECT_LE(static_cast<size_t>(count), codes) << round;
+        const std::string cookie = online->resolvedCookie();
+        ASSERT_EQ(cookie.rfind("FTN5K=", 0), 0u) << round;
+        // The answer as the scripting engine reads it: characters, where a
+        // broken GBK pair has become one default character.
+        const std::string read = wideToGbk(gbkToWide(answer));
+        EXPECT_NE(read.find(online->resolvedUrl()), std::string::npos) << round;
+        EXPECT_NE(read.find(cookie.substr(6)), std::string::npos) << round;
+    }
 }
 
 TEST_F(OnlineTest, MainPathResolvesPlaysAndRecords) {
