@@ -125,4 +125,32 @@ TEST_F(SubtitleEngineTest, ASubtitleAddressIsFetchedWithTheStreamsCookie) {
     EXPECT_TRUE(textShown()) << "fetched with the cookie";
 }
 
+// A subtitle server that never answers holds nothing up: the movie plays, a
+// new source, a new open and the engine's end all return at once.
+TEST_F(SubtitleEngineTest, ASilentSubtitleServerHoldsNothingUp) {
+    std::atomic<int> asked{0};
+    LoopbackHttpServer silent([&](const HttpRequestSeen&) {
+        ++asked;
+        HttpResponse r;
+        r.stallBeforeHeadersMs = 600000;
+        return r;
+    });
+    openPaused(mediaPath(L"bars.mp4"));
+    const std::string url = silent.base() + "/never.srt";
+    ULONGLONG started = GetTickCount64();
+    api.setConfig(handle, 10001, url.c_str());
+    EXPECT_LT(GetTickCount64() - started, 500u);
+    ASSERT_TRUE(waitFor([&] { return asked.load() > 0; }));
+    started = GetTickCount64();
+    api.setConfig(handle, 10001, url.c_str()); // replaces the stuck fetch
+    EXPECT_LT(GetTickCount64() - started, 1000u);
+    api.play(handle);
+    EXPECT_TRUE(waitFor([&] { return position() > 1000; })) << "the movie plays on";
+    started = GetTickCount64();
+    api.open(handle, gbkPath(mediaPath(L"bars.mp4")).c_str()); // a new open drops the stuck fetch
+    EXPECT_LT(GetTickCount64() - started, 1000u);
+    EXPECT_EQ(config(10001), "");
+    api.setConfig(handle, 10001, url.c_str()); // and the engine's end (TearDown) drops this one
+}
+
 } // namespace
