@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 !std::isxdigit(static_cast<unsigned char>(encoded[i + 2])))
                 std::abort();
             i += 2;
-        } else if (!std::strchr("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~", c) || c == 0) {
+        } else if (!std::strchr("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~", c) ||
+                   c == 0) {
             std::abort();
         }
     }

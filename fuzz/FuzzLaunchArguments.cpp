@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string line(reinterpret_cast<const char*>(data), size);
     const std::string_view after = textAfterProgramName(line);
     // The rest of the line is a part of the line itself.
-    if (!after.empty() && (after.data() < line.data() || after.data() + after.size() > line.data() + line.size()))
+    if (!after.empty() &&
+        (after.data() < line.data() || after.data() + after.size() > line.data() + line.size()))
         std::abort();
     size_t total = 0;
     for (const std::string& argument : splitArguments(line))

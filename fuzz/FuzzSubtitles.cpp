@@ -5,7 +5,8 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::wstring text = engine::decodeSubtitleBytes(std::string(reinterpret_cast<const char*>(data), size));
+    const std::wstring text =
+        engine::decodeSubtitleBytes(std::string(reinterpret_cast<const char*>(data), size));
     const std::vector<engine::Cue> cues = engine::parseSubtitles(text);
     for (const engine::Cue& cue : cues) {
         if (cue.endMs <= cue.startMs || cue.startMs < 0 || cue.text.empty())

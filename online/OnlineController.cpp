@@ -228,8 +228,9 @@ void OnlineController::playSubtitlesFor(int row, bool alternative) {
         url = textBetween(answer, "ode:", "#cookie:", 1, true);
         cookie = "FTN5K=" + textBetween(answer, "#cookie:", "|");
     } else {
-        const std::string fx = fetch("http://" + endpoints_.resolve + "/fx.php?hash=" +
-                                     percentEncode(host_.cell(best, 1)) + "&index=" + percentEncode(host_.cell(best, 2)));
+        const std::string fx =
+            fetch("http://" + endpoints_.resolve + "/fx.php?hash=" + percentEncode(host_.cell(best, 1)) +
+                  "&index=" + percentEncode(host_.cell(best, 2)));
         const std::string code = fetch("http://" + endpoints_.resolve + "/code.php?sha1=" +
                                        percentEncode(textBetween(fx, "\"file_hash\" : \"", "\"")));
         url = unescapeText(textBetween(code, "code:", "#cookie:"));

@@ -23,7 +23,7 @@ int subtitleRank(const std::wstring& movie, const std::wstring& candidate) {
         const wchar_t* text;
         int rank;
     };
-    static const Tag tags[] = {{L".chs", 0}, {L".sc", 0},  {L".zh", 1}, {L".chi", 1},
+    static const Tag tags[] = {{L".chs", 0}, {L".sc", 0}, {L".zh", 1}, {L".chi", 1},
                                {L".cht", 1}, {L".tc", 1}, {L".en", 3}};
     const std::wstring name = lowerAscii(candidate), base = lowerAscii(stem(movie));
     if (base.empty())

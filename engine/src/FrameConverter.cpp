@@ -128,7 +128,7 @@ void convertRowSimd(const ColourCoefficients& k, const uint8_t* yRow, const uint
     const __m128i round8 = _mm_set1_epi32(128);
     const __m128i round4 = _mm_set1_epi16(8);
     const __m128i opaque = _mm_set1_epi16(255);
-    auto pairOf = [](const int16_t (&c)[2]) {
+    auto pairOf = [](const int16_t(&c)[2]) {
         return _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(c[0])) |
                                                    static_cast<uint32_t>(static_cast<uint16_t>(c[1])) << 16));
     };
@@ -172,8 +172,8 @@ void FrameConverter::convertRegion(const Nv12Frame& frame, const PictureSettings
     const auto row = path_ == Path::Simd ? &convertRowSimd : &convertRowScalar;
     for (int y = 0; y < height; ++y)
         row(coefficients_, frame.luma() + static_cast<size_t>(y) * stride,
-            frame.chroma() + static_cast<size_t>(y / 2) * stride, stride, out + static_cast<size_t>(y) * width, x0,
-            x1);
+            frame.chroma() + static_cast<size_t>(y / 2) * stride, stride,
+            out + static_cast<size_t>(y) * width, x0, x1);
 }
 
 void FrameConverter::convert(const Nv12Frame& frame, const PictureSettings& settings,

@@ -66,7 +66,8 @@ class FrameConverter {
   private:
     // Colour conversion of columns [x0, x1) of every row into a buffer of the
     // frame's own width.
-    void convertRegion(const Nv12Frame& frame, const PictureSettings& settings, uint32_t* out, int x0, int x1);
+    void convertRegion(const Nv12Frame& frame, const PictureSettings& settings, uint32_t* out, int x0,
+                       int x1);
 
     Path path_;
     PictureSettings coefficientSettings_;

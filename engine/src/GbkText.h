@@ -22,7 +22,8 @@ inline std::string narrowToGbk(const std::wstring& wide) {
         WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string gbk(static_cast<size_t>(std::max(n, 0)), '\0');
     if (n > 0)
-        WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), gbk.data(), n, nullptr, nullptr);
+        WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), gbk.data(), n, nullptr,
+                            nullptr);
     return gbk;
 }
 

@@ -27,7 +27,8 @@ namespace engine {
 
 class MediaSession {
   public:
-    MediaSession(EngineWindow& window, ConfigStore& config, std::atomic<int>& volume, SubtitleTrack& subtitles);
+    MediaSession(EngineWindow& window, ConfigStore& config, std::atomic<int>& volume,
+                 SubtitleTrack& subtitles);
     ~MediaSession(); // stops and joins every thread
     MediaSession(const MediaSession&) = delete;
     MediaSession& operator=(const MediaSession&) = delete;
@@ -63,8 +64,8 @@ class MediaSession {
     void presenterMain();
     bool openReader(const std::string& url, IMFSourceReader** reader);
     void readLoop(IMFSourceReader* reader);
-    void present(const Frame& frame);       // presenter thread
-    void recycle(Frame&& frame);            // caller holds mutex_
+    void present(const Frame& frame);                    // presenter thread
+    void recycle(Frame&& frame);                         // caller holds mutex_
     void replaceLastFrame(std::shared_ptr<Frame> frame); // caller holds mutex_
     void finish();      // end of media or failure: idle with the logo
     void paceNetwork(); // caller holds mutex_

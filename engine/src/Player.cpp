@@ -42,7 +42,8 @@ void Player::pickUpSubtitles(const std::string& pathOrUrl) {
         const size_t dot = movie.rfind(L'.');
         std::vector<std::wstring> names;
         WIN32_FIND_DATAW entry;
-        const std::wstring pattern = folder + L"\\" + (dot == std::wstring::npos ? movie : movie.substr(0, dot)) + L"*";
+        const std::wstring pattern =
+            folder + L"\\" + (dot == std::wstring::npos ? movie : movie.substr(0, dot)) + L"*";
         HANDLE find = FindFirstFileW(pattern.c_str(), &entry);
         if (find != INVALID_HANDLE_VALUE) {
             do {

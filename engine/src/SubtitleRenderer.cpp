@@ -14,6 +14,25 @@ int CALLBACK noteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) 
     return 0;
 }
 
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
+
+// An object selected into a DC for the scope's life, then the earlier one back.
+class Selection {
+  public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, old_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+  private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
 bool faceInstalled(HDC dc, const wchar_t* face) {
     LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
@@ -58,20 +77,18 @@ void blendOverlay(uint32_t* pixels, int width, int height, const SubtitleOverlay
             if (a == 0)
                 continue;
             const uint32_t white = o.fill[i] * 255u, keep = 255u - a, p = dst[x];
-            auto channel = [&](int shift) { return ((white + ((p >> shift) & 0xFFu) * keep + 127u) / 255u) << shift; };
+            auto channel = [&](int shift) {
+                return ((white + ((p >> shift) & 0xFFu) * keep + 127u) / 255u) << shift;
+            };
             dst[x] = 0xFF000000u | channel(16) | channel(8) | channel(0);
         }
     }
 }
 
-SubtitleRenderer::~SubtitleRenderer() {
-    if (font_)
-        DeleteObject(font_);
-}
-
-HFONT SubtitleRenderer::createFont(int pixelHeight) {
+UniqueFont SubtitleRenderer::createFont(int pixelHeight) {
     // The first CJK face installed, else the default GUI font's face.
-    const wchar_t* const faces[] = {L"\u5fae\u8f6f\u96c5\u9ed1", L"\u9ed1\u4f53", L"\u5b8b\u4f53"}; // 微软雅黑 黑体 宋体
+    const wchar_t* const faces[] = {L"\u5fae\u8f6f\u96c5\u9ed1", L"\u9ed1\u4f53",
+                                    L"\u5b8b\u4f53"}; // 微软雅黑 黑体 宋体
     std::wstring face;
     HDC screen = GetDC(nullptr);
     for (const wchar_t* f : faces)
@@ -83,34 +100,28 @@ HFONT SubtitleRenderer::createFont(int pixelHeight) {
         GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
         face = gui.lfFaceName;
     }
-    return CreateFontW(-pixelHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, face.c_str());
+    return UniqueFont(CreateFontW(-pixelHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH,
+                                  face.c_str()));
 }
 
 HFONT SubtitleRenderer::font(int pixelHeight) {
-    if (font_ && fontHeight_ == pixelHeight)
-        return font_;
-    if (font_)
-        DeleteObject(font_);
-    font_ = createFont(pixelHeight);
-    fontHeight_ = pixelHeight;
-    return font_;
+    if (!font_ || fontHeight_ != pixelHeight) {
+        font_ = createFont(pixelHeight);
+        fontHeight_ = pixelHeight;
+    }
+    return font_.get();
 }
 
 void SubtitleRenderer::warmUp(const std::wstring& sample, int pixelHeight) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HFONT f = createFont(pixelHeight);
-    if (dc && f) {
-        HGDIOBJ old = SelectObject(dc, f);
-        RECT area{0, 0, 4096, 0};
-        DrawTextW(dc, sample.c_str(), static_cast<int>(sample.size()), &area,
-                  DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
-        SelectObject(dc, old);
-    }
-    if (f)
-        DeleteObject(f);
-    if (dc)
-        DeleteDC(dc);
+    const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    const UniqueFont f = createFont(pixelHeight);
+    if (!dc || !f)
+        return;
+    const Selection font(dc.get(), f.get());
+    RECT area{0, 0, 4096, 0};
+    DrawTextW(dc.get(), sample.c_str(), static_cast<int>(sample.size()), &area,
+              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
 }
 
 void SubtitleRenderer::render(Block& block, const std::wstring& text, bool top, int width, int height) {
@@ -119,10 +130,11 @@ void SubtitleRenderer::render(Block& block, const std::wstring& text, bool top, 
     const int fontHeight = std::max(12, height / 18);
     const int radius = std::max(2, fontHeight / 12);
     const int textWidth = std::max(1, width * 9 / 10 - 2 * radius);
-    HDC dc = CreateCompatibleDC(nullptr);
+    const UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
+    HDC dc = memory.get();
     if (!dc)
         return;
-    HGDIOBJ oldFont = SelectObject(dc, font(fontHeight));
+    const Selection selectedFont(dc, font(fontHeight));
     const UINT format = DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
     RECT measure{0, 0, textWidth, 0};
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measure, format | DT_CALCRECT);
@@ -130,41 +142,39 @@ void SubtitleRenderer::render(Block& block, const std::wstring& text, bool top, 
     GetTextMetricsW(dc, &metrics);
     const int textHeight = std::min<int>(measure.bottom, metrics.tmHeight * kMaxLines);
     const int w = textWidth + 2 * radius, h = std::min(textHeight + 2 * radius, height);
+    if (textHeight <= 0 || h <= 0)
+        return;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biHeight = -h; // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = textHeight > 0 && h > 0 ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-    if (bitmap) {
-        HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-        std::memset(bits, 0, static_cast<size_t>(w) * h * 4);
-        SetTextColor(dc, RGB(255, 255, 255));
-        SetBkMode(dc, TRANSPARENT);
-        RECT area{radius, radius, radius + textWidth, radius + textHeight};
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, format);
-        GdiFlush();
-        SubtitleOverlay& o = block.overlay;
-        o.width = w;
-        o.height = h;
-        o.fill.resize(static_cast<size_t>(w) * h);
-        const auto* px = static_cast<const uint32_t*>(bits);
-        for (size_t i = 0; i < o.fill.size(); ++i)
-            o.fill[i] = static_cast<uint8_t>((px[i] >> 8) & 0xFF); // grey text: any channel is the coverage
-        o.alpha = grow(o.fill, w, h, radius);
-        o.x = (width - w) / 2;
-        // Clear of the edges, and at the bottom clear of a control bar laid
-        // over the lowest tenth of the picture.
-        const int margin = top ? height / 24 : height * 12 / 100;
-        o.y = std::max(0, top ? margin : height - margin - h);
-        SelectObject(dc, oldBitmap);
-        DeleteObject(bitmap);
-    }
-    SelectObject(dc, oldFont);
-    DeleteDC(dc);
+    const UniqueBitmap bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits)
+        return;
+    const Selection selectedBitmap(dc, bitmap.get());
+    std::memset(bits, 0, static_cast<size_t>(w) * h * 4);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkMode(dc, TRANSPARENT);
+    RECT area{radius, radius, radius + textWidth, radius + textHeight};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, format);
+    GdiFlush();
+    SubtitleOverlay& o = block.overlay;
+    o.width = w;
+    o.height = h;
+    o.fill.resize(static_cast<size_t>(w) * h);
+    const auto* px = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < o.fill.size(); ++i)
+        o.fill[i] = static_cast<uint8_t>((px[i] >> 8) & 0xFF); // grey text: any channel is the coverage
+    o.alpha = grow(o.fill, w, h, radius);
+    o.x = (width - w) / 2;
+    // Clear of the edges, and at the bottom clear of a control bar laid over
+    // the lowest tenth of the picture.
+    const int margin = top ? height / 24 : height * 12 / 100;
+    o.y = std::max(0, top ? margin : height - margin - h);
 }
 
 void SubtitleRenderer::draw(uint32_t* pixels, int width, int height, const std::vector<const Cue*>& cues,
@@ -182,8 +192,8 @@ void SubtitleRenderer::draw(uint32_t* pixels, int width, int height, const std::
             block.valid = false;
             continue;
         }
-        if (!block.valid || block.cues != mine || block.generation != generation || block.pictureWidth != width ||
-            block.pictureHeight != height) {
+        if (!block.valid || block.cues != mine || block.generation != generation ||
+            block.pictureWidth != width || block.pictureHeight != height) {
             std::wstring text;
             for (const Cue* cue : mine)
                 text += (text.empty() ? L"" : L"\n") + cue->text;

@@ -9,9 +9,16 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace engine {
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
 
 // A rendered block: coverage of the white fill and of fill and outline
 // together (`alpha` >= `fill` everywhere), placed at (x, y) on the picture.
@@ -27,13 +34,13 @@ void blendOverlay(uint32_t* pixels, int width, int height, const SubtitleOverlay
 class SubtitleRenderer {
   public:
     SubtitleRenderer() = default;
-    ~SubtitleRenderer();
     SubtitleRenderer(const SubtitleRenderer&) = delete;
     SubtitleRenderer& operator=(const SubtitleRenderer&) = delete;
 
     // Draws `cues` (those showing now; `generation` names the loaded file)
     // onto the picture.
-    void draw(uint32_t* pixels, int width, int height, const std::vector<const Cue*>& cues, uint64_t generation);
+    void draw(uint32_t* pixels, int width, int height, const std::vector<const Cue*>& cues,
+              uint64_t generation);
 
     // Brings the text machinery up (font lookup, the font's files, its glyphs)
     // by drawing `sample` once off screen, so that the first cue drawn on the
@@ -53,10 +60,10 @@ class SubtitleRenderer {
     };
     void render(Block& block, const std::wstring& text, bool top, int width, int height);
     HFONT font(int pixelHeight);
-    static HFONT createFont(int pixelHeight);
+    static UniqueFont createFont(int pixelHeight);
 
     Block blocks_[2]; // bottom, top
-    HFONT font_ = nullptr;
+    UniqueFont font_;
     int fontHeight_ = 0;
     int renders_ = 0;
 };

@@ -10,14 +10,15 @@ namespace engine {
 namespace {
 
 std::string readLocal(const std::string& path) {
-    HANDLE file = CreateFileW(widenGbk(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(widenGbk(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return {};
     std::string bytes;
     char buffer[64 * 1024];
     DWORD got = 0;
-    while (bytes.size() < SubtitleTrack::kMaxBytes && ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    while (bytes.size() < SubtitleTrack::kMaxBytes && ReadFile(file, buffer, sizeof buffer, &got, nullptr) &&
+           got > 0)
         bytes.append(buffer, got);
     CloseHandle(file);
     return bytes.size() > SubtitleTrack::kMaxBytes ? std::string() : bytes;

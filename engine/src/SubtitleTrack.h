@@ -30,7 +30,7 @@ class SubtitleTrack {
 
     struct Snapshot {
         std::shared_ptr<const std::vector<Cue>> cues; // null while none are loaded
-        uint64_t generation = 0;                       // changes with every load
+        uint64_t generation = 0;                      // changes with every load
     };
     Snapshot current() const;
 

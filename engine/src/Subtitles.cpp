@@ -13,7 +13,11 @@ bool validUtf8(const std::string& s) {
     size_t i = 0;
     while (i < s.size()) {
         const auto c = static_cast<unsigned char>(s[i]);
-        int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+        int extra = c < 0x80             ? 0
+                    : (c & 0xE0) == 0xC0 ? 1
+                    : (c & 0xF0) == 0xE0 ? 2
+                    : (c & 0xF8) == 0xF0 ? 3
+                                         : -1;
         if (extra < 0 || (extra == 1 && c < 0xC2) || i + extra >= s.size() + (extra == 0 ? 1 : 0))
             return false;
         for (int k = 1; k <= extra; ++k)
@@ -155,8 +159,9 @@ std::wstring stripMarkup(const std::wstring& text, bool& top) {
         const size_t end = close ? text.find(close, i + 1) : std::wstring::npos;
         if (end != std::wstring::npos) {
             const std::wstring tag = text.substr(i + 1, end - i - 1);
-            if (close == L'}' && (tag.find(L"\\an7") != std::wstring::npos || tag.find(L"\\an8") != std::wstring::npos ||
-                                  tag.find(L"\\an9") != std::wstring::npos))
+            if (close == L'}' &&
+                (tag.find(L"\\an7") != std::wstring::npos || tag.find(L"\\an8") != std::wstring::npos ||
+                 tag.find(L"\\an9") != std::wstring::npos))
                 top = true;
             i = end;
             continue;
@@ -262,7 +267,9 @@ std::vector<Cue> parseAss(const std::vector<std::wstring>& lines) {
 } // namespace
 
 std::wstring decodeSubtitleBytes(const std::string& bytes) {
-    auto starts = [&](const char* mark, size_t n) { return bytes.size() >= n && bytes.compare(0, n, mark, n) == 0; };
+    auto starts = [&](const char* mark, size_t n) {
+        return bytes.size() >= n && bytes.compare(0, n, mark, n) == 0;
+    };
     if (starts("\xEF\xBB\xBF", 3))
         return fromCodePage(CP_UTF8, bytes.data() + 3, bytes.size() - 3);
     if (starts("\xFF\xFE", 2))
@@ -276,7 +283,8 @@ std::wstring decodeSubtitleBytes(const std::string& bytes) {
 
 std::vector<Cue> parseSubtitles(const std::wstring& text) {
     const std::vector<std::wstring> lines = splitLines(text);
-    const bool ass = text.find(L"[Events]") != std::wstring::npos || text.find(L"Dialogue:") != std::wstring::npos;
+    const bool ass =
+        text.find(L"[Events]") != std::wstring::npos || text.find(L"Dialogue:") != std::wstring::npos;
     return ass ? parseAss(lines) : parseTimedBlocks(lines);
 }
 

@@ -54,11 +54,13 @@ inline std::string convert(const char* from, const char* to, const char* in, siz
 
 } // namespace fuzz_shim
 
-inline int MultiByteToWideChar(UINT codePage, DWORD, const char* in, int inLength, wchar_t* out, int outLength) {
+inline int MultiByteToWideChar(UINT codePage, DWORD, const char* in, int inLength, wchar_t* out,
+                               int outLength) {
     const size_t length = inLength < 0 ? std::strlen(in) + 1 : static_cast<size_t>(inLength);
     const wchar_t replacement = 0x30FB;
-    const std::string wide = fuzz_shim::convert(codePage == CP_UTF8 ? "UTF-8" : "CP936", "WCHAR_T", in, length,
-                                                reinterpret_cast<const char*>(&replacement), sizeof replacement, 1);
+    const std::string wide =
+        fuzz_shim::convert(codePage == CP_UTF8 ? "UTF-8" : "CP936", "WCHAR_T", in, length,
+                           reinterpret_cast<const char*>(&replacement), sizeof replacement, 1);
     const int units = static_cast<int>(wide.size() / sizeof(wchar_t));
     if (outLength == 0)
         return units;

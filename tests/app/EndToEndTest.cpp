@@ -390,7 +390,8 @@ TEST(EndToEnd, AMoviesSubtitlesFromTheSwarmAreFetchedWithTheirCookieAndShown) {
     ASSERT_TRUE(waitFor(
         [&] {
             const std::string seen = serviceRequests();
-            return seen.find("\"path\": \"/media/" + movieSha1 + "\", \"cookie\": \"FTN5K=") != std::string::npos &&
+            return seen.find("\"path\": \"/media/" + movieSha1 + "\", \"cookie\": \"FTN5K=") !=
+                       std::string::npos &&
                    seen.find("/code.php/?sha1=" + subtitleSha1) != std::string::npos &&
                    seen.find("\"path\": \"/media/" + subtitleSha1 + "\", \"cookie\": \"FTN5K=") !=
                        std::string::npos;

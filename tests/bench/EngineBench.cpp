@@ -139,9 +139,10 @@ void conversionFigures() {
 // A two-line cue on a 1280x720 picture: rendering it from text once, then
 // blending it onto every picture while it stays on screen.
 void subtitleFigures() {
-    const std::vector<engine::Cue> cues = engine::parseSubtitles(
-        L"1\n00:00:01,000 --> 00:00:05,000\n\u4f60\u597d\uff0c\u4e16\u754c\uff01This is the first line of the cue\n"
-        L"and a second, somewhat longer line under it\n");
+    const std::vector<engine::Cue> cues =
+        engine::parseSubtitles(L"1\n00:00:01,000 --> 00:00:05,000\n\u4f60\u597d\uff0c\u4e16\u754c\uff01This "
+                               L"is the first line of the cue\n"
+                               L"and a second, somewhat longer line under it\n");
     const std::vector<const engine::Cue*> showing = engine::cuesAt(cues, 2000);
     std::vector<uint32_t> picture(1280u * 720u, 0xFF336699u);
     engine::SubtitleRenderer renderer;
@@ -158,15 +159,17 @@ void subtitleFigures() {
         renderer.draw(picture.data(), 1280, 720, showing, 1);
     const double each = (nowMs() - t) / rounds;
     // A new cue once the font is in hand: what each change of text costs.
-    const std::vector<engine::Cue> next = engine::parseSubtitles(
-        L"1\n00:00:01,000 --> 00:00:05,000\n\u518d\u89c1\uff01Another cue with other words\nand its second line\n");
+    const std::vector<engine::Cue> next =
+        engine::parseSubtitles(L"1\n00:00:01,000 --> 00:00:05,000\n\u518d\u89c1\uff01Another cue with other "
+                               L"words\nand its second line\n");
     t = nowMs();
     renderer.draw(picture.data(), 1280, 720, engine::cuesAt(next, 2000), 2);
     const double change = nowMs() - t;
     std::printf("subtitles, a new cue with the font in hand: %.2f ms\n", change);
-    std::printf("subtitles, two-line cue on 1280x720: first picture %.2f ms (rendered from text), then %.3f ms "
-                "per picture (%d renders)\n",
-                first, each, renderer.renders());
+    std::printf(
+        "subtitles, two-line cue on 1280x720: first picture %.2f ms (rendered from text), then %.3f ms "
+        "per picture (%d renders)\n",
+        first, each, renderer.renders());
 }
 
 // Opens `url` in a fresh engine and returns the ms until the first picture.

@@ -22,8 +22,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = L"MinimalWindow";
     RegisterClassW(&wc);
-    CreateWindowExW(0, wc.lpszClassName, L"minimal", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300, nullptr,
-                    nullptr, instance, nullptr);
+    CreateWindowExW(0, wc.lpszClassName, L"minimal", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300,
+                    nullptr, nullptr, instance, nullptr);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

@@ -76,10 +76,12 @@ int main(int argc, char** argv) {
         minimal.push_back(timeToWindow(folder.path(), L"minimal-window.exe", L"minimal"));
     }
     std::printf("startup-bench, %d runs each, taking turns\n", runs);
-    std::printf("Corvina.exe to a visible main window: median %.0f ms (fastest %.0f, slowest %.0f)\n", median(program),
-                *std::min_element(program.begin(), program.end()), *std::max_element(program.begin(), program.end()));
-    std::printf("minimal program to its window:       median %.0f ms (fastest %.0f, slowest %.0f)\n", median(minimal),
-                *std::min_element(minimal.begin(), minimal.end()), *std::max_element(minimal.begin(), minimal.end()));
+    std::printf("Corvina.exe to a visible main window: median %.0f ms (fastest %.0f, slowest %.0f)\n",
+                median(program), *std::min_element(program.begin(), program.end()),
+                *std::max_element(program.begin(), program.end()));
+    std::printf("minimal program to its window:       median %.0f ms (fastest %.0f, slowest %.0f)\n",
+                median(minimal), *std::min_element(minimal.begin(), minimal.end()),
+                *std::max_element(minimal.begin(), minimal.end()));
     std::printf("ratio of the medians: %.2f\n", median(program) / median(minimal));
     return 0;
 }

@@ -157,7 +157,8 @@ TEST_F(EngineTest, EveryAcceptedSeekTakesEffect) {
                 EXPECT_TRUE(waitFor([&] {
                     const int at = position();
                     return api.isSeeking(handle) == 0 && at >= c.target - 100 && at <= c.target + 1000;
-                })) << "position " << position() << " state " << state();
+                })) << "position "
+                    << position() << " state " << state();
             } else {
                 EXPECT_EQ(state(), 0);
             }

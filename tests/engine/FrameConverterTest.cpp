@@ -73,8 +73,9 @@ TEST(FrameConverter, IntegerConversionStaysWithinALevelOfTheExactColours) {
     struct Case {
         int brightness, contrast, saturation, hue;
     };
-    const Case cases[] = {{50, 50, 50, 50}, {0, 50, 50, 50}, {100, 50, 50, 50}, {50, 0, 50, 50}, {50, 100, 50, 50},
-                          {50, 50, 0, 50},  {50, 50, 100, 50}, {50, 50, 50, 0}, {50, 50, 50, 75}, {30, 70, 60, 40}};
+    const Case cases[] = {{50, 50, 50, 50},  {0, 50, 50, 50}, {100, 50, 50, 50}, {50, 0, 50, 50},
+                          {50, 100, 50, 50}, {50, 50, 0, 50}, {50, 50, 100, 50}, {50, 50, 50, 0},
+                          {50, 50, 50, 75},  {30, 70, 60, 40}};
     const Nv12Frame frame = randomFrame(64, 16, 64, 11);
     FrameConverter converter;
     for (const Case& c : cases) {
@@ -93,8 +94,8 @@ TEST(FrameConverter, IntegerConversionStaysWithinALevelOfTheExactColours) {
                 const uint8_t* chroma = frame.chroma() + (y / 2) * 64 + (x & ~1);
                 const Rgb want = exactColour(frame.luma()[y * 64 + x], chroma[0], chroma[1], s);
                 const Rgb got = rgb(out[static_cast<size_t>(y) * 64 + x]);
-                worst = std::max({worst, std::abs(got.r - want.r), std::abs(got.g - want.g),
-                                  std::abs(got.b - want.b)});
+                worst = std::max(
+                    {worst, std::abs(got.r - want.r), std::abs(got.g - want.g), std::abs(got.b - want.b)});
             }
         EXPECT_LE(worst, 1) << c.brightness << " " << c.contrast << " " << c.saturation << " " << c.hue;
     }

@@ -90,10 +90,12 @@ TEST_F(SubtitleEngineTest, GbkSubtitlesBesideAChineseNamedMovieArePickedUpInThei
     const std::wstring movie = folder.file(L"\u7535\u5f71.mp4"); // 电影.mp4
     ASSERT_TRUE(CopyFileW(mediaPath(L"bars.mp4").c_str(), movie.c_str(), FALSE));
     // 你好，世界 in GBK, no byte-order mark; an English file and an unrelated one beside it.
-    const std::string chinese = "1\r\n00:00:00,200 --> 00:00:01,800\r\n\xC4\xE3\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7\r\n";
+    const std::string chinese =
+        "1\r\n00:00:00,200 --> 00:00:01,800\r\n\xC4\xE3\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7\r\n";
     ASSERT_TRUE(writeFile(folder.file(L"\u7535\u5f71.chs.srt"), bytesOf(chinese)));
     ASSERT_TRUE(writeFile(folder.file(L"\u7535\u5f71.en.srt"), bytesOf(kSrt)));
-    ASSERT_TRUE(writeFile(folder.file(L"\u7535\u5f71\u4e8c.srt"), bytesOf(kSrt))); // 电影二.srt: another movie's
+    ASSERT_TRUE(
+        writeFile(folder.file(L"\u7535\u5f71\u4e8c.srt"), bytesOf(kSrt))); // 电影二.srt: another movie's
     openPaused(movie);
     EXPECT_EQ(config(10001), gbkPath(folder.file(L"\u7535\u5f71.chs.srt")));
     ASSERT_TRUE(showAt(1000));

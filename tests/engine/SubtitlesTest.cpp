@@ -18,28 +18,43 @@ TEST(Subtitles, ParsingTable) {
         std::vector<Cue> cues;
     };
     const Case cases[] = {
-        {"srt with commas", L"1\r\n00:00:01,000 --> 00:00:02,500\r\nHello\r\nthere\r\n\r\n2\r\n00:00:03,000 --> 00:00:04,000\r\nBye\r\n",
+        {"srt with commas",
+         L"1\r\n00:00:01,000 --> 00:00:02,500\r\nHello\r\nthere\r\n\r\n2\r\n00:00:03,000 --> "
+         L"00:00:04,000\r\nBye\r\n",
          {{1000, 2500, L"Hello\nthere"}, {3000, 4000, L"Bye"}}},
-        {"minutes past 99 without hours", L"WEBVTT\n\n100:00.000 --> 101:30.500\nLong film\n",
+        {"minutes past 99 without hours",
+         L"WEBVTT\n\n100:00.000 --> 101:30.500\nLong film\n",
          {{100 * 60 * 1000, (101 * 60 + 30) * 1000 + 500, L"Long film"}}},
-        {"dots and hours over 99", L"1\n123:04:05.678 --> 123:04:06.000\nLate\n",
+        {"dots and hours over 99",
+         L"1\n123:04:05.678 --> 123:04:06.000\nLate\n",
          {{((123 * 60 + 4) * 60 + 5) * 1000 + 678, ((123 * 60 + 4) * 60 + 6) * 1000, L"Late"}}},
-        {"missing blank lines", L"1\n00:00:01,000 --> 00:00:02,000\nOne\n2\n00:00:02,000 --> 00:00:03,000\nTwo\n00:00:03,000 --> 00:00:04,000\nThree",
+        {"missing blank lines",
+         L"1\n00:00:01,000 --> 00:00:02,000\nOne\n2\n00:00:02,000 --> 00:00:03,000\nTwo\n00:00:03,000 --> "
+         L"00:00:04,000\nThree",
          {{1000, 2000, L"One"}, {2000, 3000, L"Two"}, {3000, 4000, L"Three"}}},
-        {"a cue without text is left out", L"1\n00:00:01,000 --> 00:00:02,000\n\n2\n00:00:02,000 --> 00:00:03,000\nKept\n",
+        {"a cue without text is left out",
+         L"1\n00:00:01,000 --> 00:00:02,000\n\n2\n00:00:02,000 --> 00:00:03,000\nKept\n",
          {{2000, 3000, L"Kept"}}},
-        {"malformed cues skipped, not the file", L"1\n00:00:xx,000 --> 00:00:02,000\nBad\n\n2\n00:00:05,000 --> 00:00:04,000\nBackwards\n\n3\n00:00:06,000 --> 00:00:07,000\nGood\n",
+        {"malformed cues skipped, not the file",
+         L"1\n00:00:xx,000 --> 00:00:02,000\nBad\n\n2\n00:00:05,000 --> "
+         L"00:00:04,000\nBackwards\n\n3\n00:00:06,000 --> 00:00:07,000\nGood\n",
          {{6000, 7000, L"Good"}}},
-        {"tags removed, top placement", L"1\n00:00:01,000 --> 00:00:02,000\n{\\an8}<i>Up</i> &amp; <b>away</b>\n",
+        {"tags removed, top placement",
+         L"1\n00:00:01,000 --> 00:00:02,000\n{\\an8}<i>Up</i> &amp; <b>away</b>\n",
          {{1000, 2000, L"Up & away", true}}},
-        {"webvtt", L"WEBVTT\n\nNOTE a comment\n\n00:01.000 --> 00:02.000 line:0 align:center\n<v Ann>Hi</v>\n\nid\n00:00:03.000 --> 00:00:04.000\n<c.x>There</c>\n",
+        {"webvtt",
+         L"WEBVTT\n\nNOTE a comment\n\n00:01.000 --> 00:02.000 line:0 align:center\n<v "
+         L"Ann>Hi</v>\n\nid\n00:00:03.000 --> 00:00:04.000\n<c.x>There</c>\n",
          {{1000, 2000, L"Hi", true}, {3000, 4000, L"There"}}},
-        {"ass", L"[Script Info]\nTitle: x\n\n[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
-                L"Dialogue: 0,0:00:01.50,0:00:03.00,Default,,0,0,0,,{\\b1}One, two\\Nthree{\\b0}\n"
-                L"Dialogue: 0,0:00:02.00,0:00:04.00,Default,,0,0,0,,{\\an8}Top\\hline\n"
-                L"Dialogue: 0,bad,0:00:04.00,Default,,0,0,0,,Skipped\n",
+        {"ass",
+         L"[Script Info]\nTitle: x\n\n[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, "
+         L"MarginV, Effect, Text\n"
+         L"Dialogue: 0,0:00:01.50,0:00:03.00,Default,,0,0,0,,{\\b1}One, two\\Nthree{\\b0}\n"
+         L"Dialogue: 0,0:00:02.00,0:00:04.00,Default,,0,0,0,,{\\an8}Top\\hline\n"
+         L"Dialogue: 0,bad,0:00:04.00,Default,,0,0,0,,Skipped\n",
          {{1500, 3000, L"One, two\nthree"}, {2000, 4000, L"Top line", true}}},
-        {"ssa field order from its format line", L"[Events]\nFormat: Marked, Start, End, Text\nDialogue: Marked=0,0:00:01.00,0:00:02.00,Short\n",
+        {"ssa field order from its format line",
+         L"[Events]\nFormat: Marked, Start, End, Text\nDialogue: Marked=0,0:00:01.00,0:00:02.00,Short\n",
          {{1000, 2000, L"Short"}}},
     };
     for (const Case& c : cases)
@@ -47,7 +62,8 @@ TEST(Subtitles, ParsingTable) {
 }
 
 TEST(Subtitles, OverlappingCuesShowTogether) {
-    const auto cues = parseSubtitles(L"1\n00:00:01,000 --> 00:00:05,000\nLong\n\n2\n00:00:02,000 --> 00:00:03,000\nShort\n");
+    const auto cues = parseSubtitles(
+        L"1\n00:00:01,000 --> 00:00:05,000\nLong\n\n2\n00:00:02,000 --> 00:00:03,000\nShort\n");
     ASSERT_EQ(cues.size(), 2u);
     EXPECT_EQ(cuesAt(cues, 500).size(), 0u);
     ASSERT_EQ(cuesAt(cues, 2500).size(), 2u);
@@ -85,17 +101,27 @@ TEST(Subtitles, NamesBelongToTheirMovieInPreferenceOrder) {
     };
     const wchar_t* movie = L"\u7535\u5f71.mp4"; // 电影.mp4
     const Case cases[] = {
-        {L"\u7535\u5f71.chs.srt", 0 * 4 + 0}, {L"\u7535\u5f71.SC.ASS", 0 * 4 + 1}, {L"\u7535\u5f71.zh.ssa", 1 * 4 + 2},
-        {L"\u7535\u5f71.cht.vtt", 1 * 4 + 3}, {L"\u7535\u5f71.srt", 2 * 4 + 0},    {L"\u7535\u5f71.en.srt", 3 * 4 + 0},
-        {L"\u7535\u5f71.fr.srt", -1},         {L"\u7535\u5f71.mp4", -1},           {L"\u7535\u5f71\u4e8c.srt", -1},
-        {L"\u7535.srt", -1},                  {L".srt", -1},                       {L"\u7535\u5f71.chs.txt", -1},
+        {L"\u7535\u5f71.chs.srt", 0 * 4 + 0},
+        {L"\u7535\u5f71.SC.ASS", 0 * 4 + 1},
+        {L"\u7535\u5f71.zh.ssa", 1 * 4 + 2},
+        {L"\u7535\u5f71.cht.vtt", 1 * 4 + 3},
+        {L"\u7535\u5f71.srt", 2 * 4 + 0},
+        {L"\u7535\u5f71.en.srt", 3 * 4 + 0},
+        {L"\u7535\u5f71.fr.srt", -1},
+        {L"\u7535\u5f71.mp4", -1},
+        {L"\u7535\u5f71\u4e8c.srt", -1},
+        {L"\u7535.srt", -1},
+        {L".srt", -1},
+        {L"\u7535\u5f71.chs.txt", -1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(engine::subtitleRank(movie, c.candidate), c.rank) << static_cast<int>(&c - cases);
-    EXPECT_EQ(engine::pickSubtitle(movie, {L"\u7535\u5f71.en.srt", L"\u7535\u5f71.srt", L"\u7535\u5f71.zh.ass",
-                                           L"\u7535\u5f71.chs.vtt", L"other.chs.srt"}),
-              3);
-    EXPECT_EQ(engine::pickSubtitle(L"Movie.Name.2020.mkv", {L"movie.name.2020.EN.srt", L"Movie.Name.srt"}), 0);
+    EXPECT_EQ(
+        engine::pickSubtitle(movie, {L"\u7535\u5f71.en.srt", L"\u7535\u5f71.srt", L"\u7535\u5f71.zh.ass",
+                                     L"\u7535\u5f71.chs.vtt", L"other.chs.srt"}),
+        3);
+    EXPECT_EQ(engine::pickSubtitle(L"Movie.Name.2020.mkv", {L"movie.name.2020.EN.srt", L"Movie.Name.srt"}),
+              0);
     EXPECT_EQ(engine::pickSubtitle(movie, {}), -1);
 }
 
@@ -117,11 +143,11 @@ TEST(Subtitles, RendererPlacesWrapsAndReusesItsBlocks) {
             }
         return n;
     };
-    const std::vector<engine::Cue> cues = engine::parseSubtitles(
-        L"1\n00:00:01,000 --> 00:00:09,000\nBottom text\n\n"
-        L"2\n00:00:01,000 --> 00:00:09,000\n{\\an8}Top text\n\n"
-        L"3\n00:00:10,000 --> 00:00:19,000\n" +
-        std::wstring(60, L'W') + L" " + std::wstring(400, L'\u5b57') + L"\n");
+    const std::vector<engine::Cue> cues =
+        engine::parseSubtitles(L"1\n00:00:01,000 --> 00:00:09,000\nBottom text\n\n"
+                               L"2\n00:00:01,000 --> 00:00:09,000\n{\\an8}Top text\n\n"
+                               L"3\n00:00:10,000 --> 00:00:19,000\n" +
+                               std::wstring(60, L'W') + L" " + std::wstring(400, L'\u5b57') + L"\n");
     engine::SubtitleRenderer renderer;
     std::vector<uint32_t> picture(static_cast<size_t>(w) * h, ground);
     const auto both = engine::cuesAt(cues, 2000);

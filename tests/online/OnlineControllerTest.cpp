@@ -200,10 +200,13 @@ TEST_F(OnlineTest, AlternativePathPlaysTheCodeAnswer) {
 // random sequence go through it here instead. Nothing may crash or hang, and
 // whatever it takes from an answer is text of that answer (as characters).
 TEST_F(OnlineTest, CodeAnswerParserHoldsOnMangledAnswers) {
-    const std::string seeds[] = {"code:http://h/a.mp4#cookie:K1|", "xx code:u1#cookie:k1|CODE:u2#cookie:k2| yy",
-                                 "code:Error#cookie:|", "\xB5\xE7" "code:\xD3\xB0#cookie:\x81|"};
-    const std::string pieces[] = {"|", "#", ":", "code:", "#cookie:", "ode:", "\x81", std::string(1, '\0'),
-                                  "\r\n", "\\", "(", "*", std::string(300, 'x')};
+    const std::string seeds[] = {"code:http://h/a.mp4#cookie:K1|",
+                                 "xx code:u1#cookie:k1|CODE:u2#cookie:k2| yy", "code:Error#cookie:|",
+                                 "\xB5\xE7"
+                                 "code:\xD3\xB0#cookie:\x81|"};
+    const std::string pieces[] = {
+        "|",    "#",  ":", "code:", "#cookie:",           "ode:", "\x81", std::string(1, '\0'),
+        "\r\n", "\\", "(", "*",     std::string(300, 'x')};
     std::mt19937 random(20261210);
     auto lower = [](std::string t) {
         for (char& c : t)
@@ -215,10 +218,19 @@ TEST_F(OnlineTest, CodeAnswerParserHoldsOnMangledAnswers) {
         for (int edits = 1 + static_cast<int>(random() % 6); edits > 0; --edits) {
             const size_t at = answer.empty() ? 0 : random() % answer.size();
             switch (random() % 4) {
-            case 0: answer.insert(at, pieces[random() % std::size(pieces)]); break;
-            case 1: answer.erase(at, 1 + random() % 4); break;
-            case 2: if (!answer.empty()) answer[at] = static_cast<char>(random()); break;
-            default: answer += answer.substr(0, std::min<size_t>(answer.size(), 20000)); break; // longer and longer
+            case 0:
+                answer.insert(at, pieces[random() % std::size(pieces)]);
+                break;
+            case 1:
+                answer.erase(at, 1 + random() % 4);
+                break;
+            case 2:
+                if (!answer.empty())
+                    answer[at] = static_cast<char>(random());
+                break;
+            default:
+                answer += answer.substr(0, std::min<size_t>(answer.size(), 20000));
+                break; // longer and longer
             }
         }
         host.errors.clear();

@@ -94,7 +94,8 @@ TEST_F(WindowHostTest, AHiddenLayeredHostShowsItsLatestPictureWhenItAppears) {
         EXPECT_TRUE(waitFor([&] {
             pumpMessages(20);
             return screenPixel(300 + 20, 200 + 20) == want && screenPixel(300 + 100, 200 + 60) == 0x0000FF;
-        })) << how << ": " << std::hex << screenPixel(320, 220) << " " << screenPixel(400, 260);
+        })) << how
+            << ": " << std::hex << screenPixel(320, 220) << " " << screenPixel(400, 260);
     }
 }
 
