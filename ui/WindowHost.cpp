@@ -250,7 +250,9 @@ LRESULT WindowHost::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         if (presentWhenShown_ && layered_ && !destroyed_ &&
             (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)) {
             presentWhenShown_ = false;
-            canvas_.presentAtWindow();
+            // The whole layer where the window is: a move in the same call
+            // still takes it where it goes.
+            canvas_.presentArea(0, 0, canvas_.width(), canvas_.height());
         }
         break;
     case WM_PAINT:

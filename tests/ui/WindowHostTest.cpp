@@ -80,20 +80,22 @@ TEST_F(WindowHostTest, AHiddenLayeredHostShowsItsLatestPictureWhenItAppears) {
     }
     EXPECT_EQ(shown(host, 20, 20), kWhite); // drawn, though not pushed
     for (UINT how : {0u, 1u}) {
-        // Shown by ShowWindow, then (hidden and changed again) by SetWindowPos.
+        // Shown by ShowWindow, then (hidden and changed again) by SetWindowPos
+        // that also moves it.
         if (how == 0) {
             ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);
         } else {
             ShowWindow(window.hwnd(), SW_HIDE);
             box.colour = kGreen;
             box.refresh();
-            SetWindowPos(window.hwnd(), nullptr, 0, 0, 0, 0,
-                         SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(window.hwnd(), nullptr, 340, 230, 0, 0,
+                         SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); // moved as it appears
         }
         const uint32_t want = (how == 0 ? kWhite : kGreen) & 0xFFFFFF; // screen pixels are 0x00RRGGBB
         EXPECT_TRUE(waitFor([&] {
             pumpMessages(20);
-            return screenPixel(300 + 20, 200 + 20) == want && screenPixel(300 + 100, 200 + 60) == 0x0000FF;
+            const int x = how == 0 ? 300 : 340, y = how == 0 ? 200 : 230;
+            return screenPixel(x + 20, y + 20) == want && screenPixel(x + 100, y + 60) == 0x0000FF;
         })) << how
             << ": " << std::hex << screenPixel(320, 220) << " " << screenPixel(400, 260);
     }
