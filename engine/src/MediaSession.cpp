@@ -638,7 +638,7 @@ void MediaSession::present(const Frame& frame) {
         if (track.cues && !track.cues->empty() && !picture_.empty()) {
             const int at = static_cast<int>(frame.ms) - config_.number(APLAYER_ITEM_SUBTITLE_DELAY, 0);
             subtitleRenderer_.draw(picture_.pixels.data(), picture_.width, picture_.height,
-                                   cuesAt(*track.cues, at), track.generation);
+                                   track.cues->at(at), track.generation);
         }
     }
     window_.present(picture_);

@@ -81,19 +81,20 @@ void SubtitleTrack::setSource(const std::string& source, const std::string& cook
     }
     loader_ = std::thread([this, request, source, fetch] {
         const std::string bytes = fetch ? readRemote(*fetch) : readLocal(source);
-        auto cues = std::make_shared<const std::vector<Cue>>(parseSubtitles(decodeSubtitleBytes(bytes)));
-        if (!cues->empty()) {
+        std::vector<Cue> parsed = parseSubtitles(decodeSubtitleBytes(bytes));
+        if (!parsed.empty()) {
             // The first texts, so that the fonts their characters need are loaded here.
             std::wstring sample;
-            for (size_t i = 0; i < cues->size() && i < 20; ++i)
-                sample += (*cues)[i].text + L'\n';
+            for (size_t i = 0; i < parsed.size() && i < 20; ++i)
+                sample += parsed[i].text + L'\n';
             SubtitleRenderer::warmUp(sample, 40);
         }
+        auto cues = std::make_shared<const CueIndex>(std::move(parsed));
         finishLoad(request, std::move(cues));
     });
 }
 
-void SubtitleTrack::finishLoad(uint64_t request, std::shared_ptr<const std::vector<Cue>> cues) {
+void SubtitleTrack::finishLoad(uint64_t request, std::shared_ptr<const CueIndex> cues) {
     {
         std::lock_guard lock(mutex_);
         if (request != request_)

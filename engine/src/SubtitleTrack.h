@@ -29,7 +29,7 @@ class SubtitleTrack {
     void setSource(const std::string& source, const std::string& cookie);
 
     struct Snapshot {
-        std::shared_ptr<const std::vector<Cue>> cues; // null while none are loaded
+        std::shared_ptr<const CueIndex> cues;         // null while none are loaded
         uint64_t generation = 0;                      // changes with every load
     };
     Snapshot current() const;
@@ -39,11 +39,11 @@ class SubtitleTrack {
 
   private:
     uint64_t stopLoading(); // the new request's number
-    void finishLoad(uint64_t request, std::shared_ptr<const std::vector<Cue>> cues);
+    void finishLoad(uint64_t request, std::shared_ptr<const CueIndex> cues);
 
     std::function<void()> changed_;
     mutable std::mutex mutex_;
-    std::shared_ptr<const std::vector<Cue>> cues_;
+    std::shared_ptr<const CueIndex> cues_;
     uint64_t generation_ = 0;
     uint64_t request_ = 0;
     std::shared_ptr<HttpSource> fetch_; // the fetch under way, for aborting it

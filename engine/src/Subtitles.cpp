@@ -298,4 +298,28 @@ std::vector<const Cue*> cuesAt(const std::vector<Cue>& cues, int ms) {
     return showing;
 }
 
+CueIndex::CueIndex(std::vector<Cue> cues) : cues_(std::move(cues)) {
+    std::stable_sort(cues_.begin(), cues_.end(),
+                     [](const Cue& a, const Cue& b) { return a.startMs < b.startMs; });
+    maxEnd_.reserve(cues_.size());
+    int latest = 0;
+    for (const Cue& cue : cues_)
+        maxEnd_.push_back(latest = std::max(latest, cue.endMs));
+}
+
+std::vector<const Cue*> CueIndex::at(int ms) const {
+    std::vector<const Cue*> showing;
+    // The first cue that starts after `ms`; only those before it can show.
+    size_t i = static_cast<size_t>(
+        std::upper_bound(cues_.begin(), cues_.end(), ms, [](int t, const Cue& c) { return t < c.startMs; }) -
+        cues_.begin());
+    while (i > 0 && maxEnd_[i - 1] > ms) {
+        --i;
+        if (cues_[i].endMs > ms)
+            showing.push_back(&cues_[i]);
+    }
+    std::reverse(showing.begin(), showing.end());
+    return showing;
+}
+
 } // namespace engine

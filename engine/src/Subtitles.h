@@ -25,7 +25,23 @@ std::wstring decodeSubtitleBytes(const std::string& bytes);
 std::vector<Cue> parseSubtitles(const std::wstring& text);
 
 // The cues showing at `ms` (start <= ms < end), overlapping ones together,
-// in the order they start.
+// in the order they start. Goes through every cue: for a loaded file, which
+// may hold hundreds of thousands, CueIndex answers the same faster.
 std::vector<const Cue*> cuesAt(const std::vector<Cue>& cues, int ms);
+
+// A file's cues ordered by start, with the latest end of every prefix, so
+// that the cues showing at a time are found by a binary search and a short
+// walk back (as long as earlier cues can still be showing).
+class CueIndex {
+  public:
+    explicit CueIndex(std::vector<Cue> cues);
+    std::vector<const Cue*> at(int ms) const; // as cuesAt
+    bool empty() const { return cues_.empty(); }
+    size_t size() const { return cues_.size(); }
+
+  private:
+    std::vector<Cue> cues_;   // by start, file order among equal starts
+    std::vector<int> maxEnd_; // the latest end among cues_[0..i]
+};
 
 } // namespace engine

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 namespace {
 
 using engine::Cue;
@@ -70,6 +73,41 @@ TEST(Subtitles, OverlappingCuesShowTogether) {
     EXPECT_EQ(cuesAt(cues, 2500)[0]->text, L"Long");
     EXPECT_EQ(cuesAt(cues, 3000).size(), 1u); // the end is exclusive
     EXPECT_EQ(cuesAt(cues, 5000).size(), 0u);
+}
+
+// The index a loaded file is searched with gives what the plain search gives,
+// for random cue sets: short and long cues, equal starts, nested and
+// touching cues, and every moment around their edges.
+TEST(Subtitles, TheIndexFindsWhatThePlainSearchFinds) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<Cue> cues;
+        const int count = static_cast<int>(random() % 40);
+        for (int i = 0; i < count; ++i) {
+            Cue cue;
+            cue.startMs = static_cast<int>(random() % 10000);
+            cue.endMs = cue.startMs + 1 + static_cast<int>(random() % (random() % 4 == 0 ? 10000 : 300));
+            cue.text = std::to_wstring(i);
+            cues.push_back(cue);
+        }
+        const engine::CueIndex index(cues);
+        ASSERT_EQ(index.size(), cues.size());
+        for (int ms = -1; ms <= 20001; ms += 1 + static_cast<int>(random() % 97)) {
+            std::vector<std::wstring> plain, indexed;
+            for (const Cue* c : cuesAt(cues, ms))
+                plain.push_back(c->text);
+            for (const Cue* c : index.at(ms))
+                indexed.push_back(c->text);
+            // The same cues; both in start order (file order among equal starts).
+            std::vector<std::wstring> sortedPlain;
+            std::vector<const Cue*> byStart = cuesAt(cues, ms);
+            std::stable_sort(byStart.begin(), byStart.end(),
+                             [](const Cue* a, const Cue* b) { return a->startMs < b->startMs; });
+            for (const Cue* c : byStart)
+                sortedPlain.push_back(c->text);
+            ASSERT_EQ(indexed, sortedPlain) << "round " << round << " at " << ms;
+        }
+    }
 }
 
 TEST(Subtitles, EncodingsWithAndWithoutAMark) {
