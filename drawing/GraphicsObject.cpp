@@ -163,11 +163,7 @@ bool GraphicsObject::drawLine(const PenObject& pen, int x1, int y1, int x2, int 
 
 bool GraphicsObject::drawString(const std::string& text, const FontObject& font, float x, float y, float width,
                                 float height, const StringFormatObject& format, const SolidBrush& brush) {
-    GdiFlush();
-    const std::wstring wide = gbkToWide(text);
-    const Gdiplus::RectF layout(x, y, width, height);
-    return noteDrawStatus(GdipDrawString(graphics_.get(), wide.c_str(), static_cast<INT>(wide.size()), font.native(),
-                                         &layout, format.native(), brush.native()));
+    return drawString(text, font, x, y, width, height, format, brush.native());
 }
 
 bool GraphicsObject::drawString(const std::string& text, const FontObject& font, float x, float y, float width,

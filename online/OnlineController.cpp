@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <tuple>
 
 namespace corvina {
 
@@ -162,18 +163,13 @@ void OnlineController::resolveSelectedRow() {
     setListIndex(row);
     host_.setStatus(kResolvingStatus);
     // H and I are the row's name and size columns.
-    const std::string h = host_.cell(row, 1), i = host_.cell(row, 2);
-    const std::string fx =
-        fetch("http://" + endpoints_.resolve + "/fx.php?hash=" + percentEncode(h) + "&index=" + percentEncode(i));
-    const std::string f = textBetween(fx, "\"file_hash\" : \"", "\"");
-    const std::string code = fetch("http://" + endpoints_.resolve + "/code.php?sha1=" + percentEncode(f));
+    const std::string code = mainPathCodeAnswer(host_.cell(row, 1), host_.cell(row, 2));
     {
         std::lock_guard lock(mutex_);
         pendingStatus_ = host_.cell(host_.selectedRow(), 0);
     }
     host_.setStatus(kTryingStatus);
-    const std::string url = unescapeText(textBetween(code, "code:", "#cookie:"));
-    const std::string cookie = textBetween(code, "#cookie:", "|");
+    const auto [url, cookie] = mainPathStream(code);
     playStream(url, cookie);
     host_.setStatus(pendingStatus());
     host_.enableResultList(true);
@@ -209,16 +205,11 @@ void OnlineController::resolveSubtitlesOfAltPlay() {
 void OnlineController::playSubtitlesFor(int row, bool alternative) {
     if (row < 0)
         return;
-    const std::wstring movie = gbkToWide(host_.cell(row, 1));
-    int best = -1, bestRank = 0;
+    std::vector<std::wstring> names;
     const int rows = host_.rowCount();
-    for (int r = 0; r < rows; ++r) {
-        const int rank = r == row ? -1 : engine::subtitleRank(movie, gbkToWide(host_.cell(r, 1)));
-        if (rank >= 0 && (best < 0 || rank < bestRank)) {
-            best = r;
-            bestRank = rank;
-        }
-    }
+    for (int r = 0; r < rows; ++r)
+        names.push_back(r == row ? std::wstring() : gbkToWide(host_.cell(r, 1))); // not the movie itself
+    const int best = engine::pickSubtitle(gbkToWide(host_.cell(row, 1)), names);
     if (best < 0)
         return;
     std::string url, cookie;
@@ -228,16 +219,21 @@ void OnlineController::playSubtitlesFor(int row, bool alternative) {
         url = textBetween(answer, "ode:", "#cookie:", 1, true);
         cookie = "FTN5K=" + textBetween(answer, "#cookie:", "|");
     } else {
-        const std::string fx =
-            fetch("http://" + endpoints_.resolve + "/fx.php?hash=" + percentEncode(host_.cell(best, 1)) +
-                  "&index=" + percentEncode(host_.cell(best, 2)));
-        const std::string code = fetch("http://" + endpoints_.resolve + "/code.php?sha1=" +
-                                       percentEncode(textBetween(fx, "\"file_hash\" : \"", "\"")));
-        url = unescapeText(textBetween(code, "code:", "#cookie:"));
-        cookie = textBetween(code, "#cookie:", "|");
+        std::tie(url, cookie) = mainPathStream(mainPathCodeAnswer(host_.cell(best, 1), host_.cell(best, 2)));
     }
     if (!url.empty() && url != "Error")
         host_.setSubtitles(url, cookie);
+}
+
+std::string OnlineController::mainPathCodeAnswer(const std::string& name, const std::string& size) const {
+    const std::string fx = fetch("http://" + endpoints_.resolve + "/fx.php?hash=" + percentEncode(name) +
+                                 "&index=" + percentEncode(size));
+    const std::string f = textBetween(fx, "\"file_hash\" : \"", "\"");
+    return fetch("http://" + endpoints_.resolve + "/code.php?sha1=" + percentEncode(f));
+}
+
+std::pair<std::string, std::string> OnlineController::mainPathStream(const std::string& code) {
+    return {unescapeText(textBetween(code, "code:", "#cookie:")), textBetween(code, "#cookie:", "|")};
 }
 
 int OnlineController::parseCodeAnswer(const std::string& answer) {

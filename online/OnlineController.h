@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 namespace corvina {
 
@@ -68,6 +69,10 @@ class OnlineController : public std::enable_shared_from_this<OnlineController> {
     // The body of `url` as text; empty once stopped.
     std::string fetch(const std::string& url) const;
     void resolveSubtitlesOfAltPlay(); // worker job: playSubtitlesFor(subtitleMovieRow_, true)
+    // The main path for the file of that name and size: fx.php for its
+    // sha1, then code.php's answer; and the stream address and cookie in it.
+    std::string mainPathCodeAnswer(const std::string& name, const std::string& size) const;
+    static std::pair<std::string, std::string> mainPathStream(const std::string& code);
 
     OnlineHost& host_;
     ServiceEndpoints endpoints_;

@@ -1,9 +1,7 @@
 #include "Player.h"
 
 #include "../include/APlayerCaller.h"
-#include "GbkText.h"
 #include "HttpSource.h"
-#include "SubtitleNames.h"
 
 #include <windows.h>
 
@@ -30,40 +28,15 @@ std::shared_ptr<MediaSession> Player::session() const {
     return session_;
 }
 
-// The subtitle file beside a local movie, if there is one: item 10001 tells
-// which (empty for none and for network sources).
-void Player::pickUpSubtitles(const std::string& pathOrUrl) {
-    std::string found;
-    if (!isNetworkUrl(pathOrUrl)) {
-        const std::wstring path = widenGbk(pathOrUrl);
-        const size_t slash = path.find_last_of(L"\\/");
-        const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
-        const std::wstring movie = slash == std::wstring::npos ? path : path.substr(slash + 1);
-        const size_t dot = movie.rfind(L'.');
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW entry;
-        const std::wstring pattern =
-            folder + L"\\" + (dot == std::wstring::npos ? movie : movie.substr(0, dot)) + L"*";
-        HANDLE find = FindFirstFileW(pattern.c_str(), &entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    names.emplace_back(entry.cFileName);
-            } while (names.size() < 1000 && FindNextFileW(find, &entry));
-            FindClose(find);
-        }
-        const int best = pickSubtitle(movie, names);
-        if (best >= 0)
-            found = narrowToGbk(folder + L"\\" + names[static_cast<size_t>(best)]);
-    }
-    config_.set(APLAYER_ITEM_SUBTITLE_SOURCE, found);
-    config_.set(APLAYER_ITEM_SUBTITLE_COOKIE, {});
-    subtitles_.setSource(found, {});
-}
-
 bool Player::open(const std::string& pathOrUrl) {
     close();
-    pickUpSubtitles(pathOrUrl);
+    // The subtitles belong to the movie: the ones beside a local file are
+    // looked for on the track's thread; item 10001 tells which were found.
+    config_.set(APLAYER_ITEM_SUBTITLE_COOKIE, {});
+    if (isNetworkUrl(pathOrUrl))
+        subtitles_.setSource({}, {});
+    else
+        subtitles_.pickUpBeside(pathOrUrl);
     auto session = std::make_shared<MediaSession>(window_, config_, volume_, subtitles_);
     {
         std::lock_guard lock(sessionMutex_);
@@ -140,15 +113,16 @@ void Player::setVolume(int volume) {
 void Player::setConfig(int item, std::string value) {
     if (item == APLAYER_ITEM_TOTAL_BYTES || item == APLAYER_ITEM_READ_BYTES)
         return; // read only
-    config_.set(item, std::move(value));
-    auto s = session();
     if (item == APLAYER_ITEM_SUBTITLE_SOURCE) {
+        // Kept by the track, which also sets it to the file found beside a movie.
         std::string cookie = config_.get(APLAYER_ITEM_SUBTITLE_COOKIE);
         if (cookie.empty())
             cookie = config_.get(APLAYER_ITEM_COOKIE);
-        subtitles_.setSource(config_.get(item), cookie); // repaints when loaded
+        subtitles_.setSource(value, cookie); // repaints when loaded
         return;
     }
+    config_.set(item, std::move(value));
+    auto s = session();
     if (!s)
         return;
     if (item == APLAYER_ITEM_COOKIE)
@@ -167,6 +141,8 @@ const char* Player::configText(int item) {
                                : item == APLAYER_ITEM_TOTAL_BYTES ? s->totalBytes()
                                                                   : s->availableBytes();
         text = std::to_string(bytes);
+    } else if (item == APLAYER_ITEM_SUBTITLE_SOURCE) {
+        text = subtitles_.source();
     } else {
         text = config_.get(item);
     }

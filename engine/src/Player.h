@@ -52,8 +52,6 @@ class Player {
     std::shared_ptr<MediaSession> session() const;
     template <typename F, typename T> T ask(F question, T idle) const;
 
-    void pickUpSubtitles(const std::string& pathOrUrl);
-
     EngineWindow window_;
     ConfigStore config_;
     std::atomic<int> volume_{100};

@@ -1,6 +1,7 @@
 #include "SubtitleTrack.h"
 
 #include "GbkText.h"
+#include "SubtitleNames.h"
 #include "HttpSource.h"
 #include "SubtitleRenderer.h"
 
@@ -38,18 +39,42 @@ std::string readRemote(HttpSource& source) {
     return n < 0 ? std::string() : bytes;
 }
 
+// The best subtitle file beside a local movie, or empty.
+std::string findBeside(const std::string& moviePath) {
+    const std::wstring path = widenGbk(moviePath);
+    const size_t slash = path.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
+    const std::wstring movie = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const size_t dot = movie.rfind(L'.');
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry;
+    const std::wstring pattern =
+        folder + L"\\" + (dot == std::wstring::npos ? movie : movie.substr(0, dot)) + L"*";
+    HANDLE find = FindFirstFileW(pattern.c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.emplace_back(entry.cFileName);
+        } while (names.size() < 1000 && FindNextFileW(find, &entry));
+        FindClose(find);
+    }
+    const int best = pickSubtitle(movie, names);
+    return best < 0 ? std::string() : narrowToGbk(folder + L"\\" + names[static_cast<size_t>(best)]);
+}
+
 } // namespace
 
 SubtitleTrack::~SubtitleTrack() {
-    stopLoading(); // no change is reported: the owner is going away
+    stopLoading({}); // no change is reported: the owner is going away
 }
 
-uint64_t SubtitleTrack::stopLoading() {
+uint64_t SubtitleTrack::stopLoading(const std::string& source) {
     std::shared_ptr<HttpSource> previous;
     uint64_t request = 0;
     {
         std::lock_guard lock(mutex_);
         request = ++request_;
+        source_ = source;
         previous = std::move(fetch_);
         cues_.reset();
         ++generation_;
@@ -62,15 +87,27 @@ uint64_t SubtitleTrack::stopLoading() {
 }
 
 void SubtitleTrack::setSource(const std::string& source, const std::string& cookie) {
-    const uint64_t request = stopLoading();
+    startLoading(stopLoading(source), source, cookie, false);
+}
+
+void SubtitleTrack::pickUpBeside(const std::string& moviePath) {
+    startLoading(stopLoading({}), moviePath, {}, true);
+}
+
+std::string SubtitleTrack::source() const {
+    std::lock_guard lock(mutex_);
+    return source_;
+}
+
+void SubtitleTrack::startLoading(uint64_t request, std::string source, std::string cookie, bool beside) {
     if (changed_)
         changed_();
     if (source.empty())
         return;
     std::shared_ptr<HttpSource> fetch;
-    if (isNetworkUrl(source)) {
+    if (!beside && isNetworkUrl(source)) {
         HttpSourceOptions options;
-        options.cookie = cookie;
+        options.cookie = std::move(cookie);
         options.connectTimeoutMs = 10000;
         options.receiveTimeoutMs = 15000;
         options.minWindowBytes = 1u << 20;
@@ -79,8 +116,18 @@ void SubtitleTrack::setSource(const std::string& source, const std::string& cook
         std::lock_guard lock(mutex_);
         fetch_ = fetch;
     }
-    loader_ = std::thread([this, request, source, fetch] {
-        const std::string bytes = fetch ? readRemote(*fetch) : readLocal(source);
+    loader_ = std::thread([this, request, source = std::move(source), fetch, beside] {
+        std::string path = source;
+        if (beside) {
+            path = findBeside(source);
+            if (path.empty())
+                return;
+            std::lock_guard lock(mutex_);
+            if (request != request_)
+                return; // replaced meanwhile
+            source_ = path;
+        }
+        const std::string bytes = fetch ? readRemote(*fetch) : readLocal(path);
         std::vector<Cue> parsed = parseSubtitles(decodeSubtitleBytes(bytes));
         if (!parsed.empty()) {
             // The first texts, so that the fonts their characters need are loaded here.
@@ -89,8 +136,7 @@ void SubtitleTrack::setSource(const std::string& source, const std::string& cook
                 sample += parsed[i].text + L'\n';
             SubtitleRenderer::warmUp(sample, 40);
         }
-        auto cues = std::make_shared<const CueIndex>(std::move(parsed));
-        finishLoad(request, std::move(cues));
+        finishLoad(request, std::make_shared<const CueIndex>(std::move(parsed)));
     });
 }
 

@@ -27,6 +27,12 @@ class SubtitleTrack {
     // A local path (GBK) or an http(s) address, fetched with `cookie`; empty
     // turns subtitles off. Replaces whatever was loaded or loading.
     void setSource(const std::string& source, const std::string& cookie);
+    // The subtitle file beside a local movie (GBK path), looked for on the
+    // loading thread (the folder may be slow to list); the source is empty
+    // until one is found. Replaces whatever was loaded or loading.
+    void pickUpBeside(const std::string& moviePath);
+    // The source set, or the file found beside the movie.
+    std::string source() const;
 
     struct Snapshot {
         std::shared_ptr<const CueIndex> cues;         // null while none are loaded
@@ -38,7 +44,8 @@ class SubtitleTrack {
     static constexpr size_t kMaxBytes = 16u << 20;
 
   private:
-    uint64_t stopLoading(); // the new request's number
+    uint64_t stopLoading(const std::string& source); // the new request's number
+    void startLoading(uint64_t request, std::string source, std::string cookie, bool beside);
     void finishLoad(uint64_t request, std::shared_ptr<const CueIndex> cues);
 
     std::function<void()> changed_;
@@ -46,6 +53,7 @@ class SubtitleTrack {
     std::shared_ptr<const CueIndex> cues_;
     uint64_t generation_ = 0;
     uint64_t request_ = 0;
+    std::string source_;
     std::shared_ptr<HttpSource> fetch_; // the fetch under way, for aborting it
     std::thread loader_;
 };
