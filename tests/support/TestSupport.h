@@ -45,6 +45,12 @@ COLORREF screenPixel(int x, int y);
 // Milliseconds on the high-resolution clock, for measuring.
 double nowMs();
 
+// What this process holds, for telling a leak: its threads, and the bytes in
+// use in its Windows heaps (the program's allocations and those of the
+// platform's Windows-side libraries, large blocks included).
+int threadCount();
+double heapMegabytes();
+
 // A program started by a test; ended on destruction if still running.
 class ChildProcess {
   public:
