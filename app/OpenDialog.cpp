@@ -280,7 +280,8 @@ void OpenDialog::chooseFile() {
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&ofn))
+    const auto getOpenFileName = commonDialogs_.function<decltype(&GetOpenFileNameW)>("GetOpenFileNameW");
+    if (!getOpenFileName || !getOpenFileName(&ofn))
         return; // cancelled: nothing changes
     file.resize(wcslen(file.c_str()));
     if (!file.empty())

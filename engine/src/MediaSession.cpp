@@ -19,6 +19,21 @@
 namespace engine {
 namespace {
 
+// The media libraries are bound on their first call, so that loading the
+// engine does not load them. Where they are missing (editions of the system
+// shipped without the media features) the delay-load helper would raise an
+// exception on that call; an open fails plainly instead.
+bool mediaLibrariesPresent() {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    for (const wchar_t* name : {L"\\mfplat.dll", L"\\mfreadwrite.dll"})
+        if (GetFileAttributesW((std::wstring(folder, length) + name).c_str()) == INVALID_FILE_ATTRIBUTES)
+            return false;
+    return true;
+}
+
 constexpr size_t kMaxQueuedFrames = 12;
 constexpr size_t kSpareBuffers = 4; // decoded-frame buffers kept for reuse
 constexpr int kMaxQueuedAudioMs = 2000;
@@ -346,7 +361,7 @@ bool MediaSession::openReader(const std::string& url, IMFSourceReader** reader) 
 
 void MediaSession::readerMain(std::string url) {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    const bool mf = SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_FULL));
+    const bool mf = mediaLibrariesPresent() && SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_FULL));
     IMFSourceReader* readerRaw = nullptr;
     if (mf && openReader(url, &readerRaw)) {
         Com<IMFSourceReader> reader(readerRaw);

@@ -6,10 +6,13 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <set>
 
 using namespace testing_support;
 
@@ -199,6 +202,41 @@ TEST(Startup, ExistingEngineLibraryIsNeverRewritten) {
 }
 
 // A press and a release at (x, y) of the main window's client area.
+// The file names (lower case) of the modules loaded in process `pid`.
+std::set<std::string> loadedModules(DWORD pid) {
+    std::set<std::string> names;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return names;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32FirstW(snapshot, &entry); more; more = Module32NextW(snapshot, &entry)) {
+        std::string name = corvina::wideToGbk(entry.szModule);
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+        names.insert(name);
+    }
+    CloseHandle(snapshot);
+    return names;
+}
+
+// What only some paths need is loaded when they are taken, not at the start:
+// the network library (and the shell and sockets it brings), the file
+// chooser's library and the media libraries cost every start tens of ms.
+TEST(Startup, WindowsComeUpWithoutTheNetworkChooserOrMediaLibraries) {
+    TempFolder folder;
+    copyProgramTo(folder);
+    RunningProgram program(folder.path());
+    FoundWindows w;
+    ASSERT_TRUE(program.waitForWindows(w));
+    const std::set<std::string> loaded = loadedModules(program.pid());
+    ASSERT_TRUE(loaded.count("aplayercaller.dll")) << "the listing must see the engine library";
+    for (const char* later : {"wininet.dll", "comdlg32.dll", "mfplat.dll", "mfreadwrite.dll"})
+        EXPECT_FALSE(loaded.count(later)) << later << " is loaded at the start";
+    PostMessageW(w.main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.waitForExit(30000), 0);
+}
+
 void clickAt(HWND window, int x, int y) {
     const LPARAM at = MAKELPARAM(x, y);
     PostMessageW(window, WM_MOUSEMOVE, 0, at);

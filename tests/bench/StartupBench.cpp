@@ -1,7 +1,9 @@
 // startup-bench: how long the real Corvina.exe takes from process start to a
 // visible main window, against a minimal program that shows one window,
 // started the same way in the same prefix, runs taking turns.
-// Usage: startup-bench [runs]   (default 9)
+// Usage: startup-bench [runs] [other Corvina.exe]   (default 9 runs)
+// With another build's Corvina.exe (a Windows path), that one takes its turns
+// too, from a folder of its own, for comparing two builds under the same load.
 #include "TestSupport.h"
 
 #include <algorithm>
@@ -70,10 +72,22 @@ int main(int argc, char** argv) {
     // and both get their DLLs into the cache.
     timeToWindow(folder.path(), L"Corvina.exe", L"Corvina");
     timeToWindow(folder.path(), L"minimal-window.exe", L"minimal");
-    std::vector<double> program, minimal;
+    TempFolder otherFolder;
+    const bool compare = argc > 2;
+    if (compare) {
+        const std::string other = argv[2];
+        if (!CopyFileA(other.c_str(), gbkPath(otherFolder.file(L"Corvina.exe")).c_str(), FALSE)) {
+            std::printf("cannot copy %s\n", other.c_str());
+            return 1;
+        }
+        timeToWindow(otherFolder.path(), L"Corvina.exe", L"Corvina");
+    }
+    std::vector<double> program, minimal, otherProgram;
     for (int i = 0; i < runs; ++i) {
         program.push_back(timeToWindow(folder.path(), L"Corvina.exe", L"Corvina"));
         minimal.push_back(timeToWindow(folder.path(), L"minimal-window.exe", L"minimal"));
+        if (compare)
+            otherProgram.push_back(timeToWindow(otherFolder.path(), L"Corvina.exe", L"Corvina"));
     }
     std::printf("startup-bench, %d runs each, taking turns\n", runs);
     std::printf("Corvina.exe to a visible main window: median %.0f ms (fastest %.0f, slowest %.0f)\n",
@@ -83,5 +97,12 @@ int main(int argc, char** argv) {
                 median(minimal), *std::min_element(minimal.begin(), minimal.end()),
                 *std::max_element(minimal.begin(), minimal.end()));
     std::printf("ratio of the medians: %.2f\n", median(program) / median(minimal));
+    if (compare)
+        std::printf(
+            "the other build:                      median %.0f ms (fastest %.0f, slowest %.0f), ratio "
+            "%.2f\n",
+            median(otherProgram), *std::min_element(otherProgram.begin(), otherProgram.end()),
+            *std::max_element(otherProgram.begin(), otherProgram.end()),
+            median(otherProgram) / median(minimal));
     return 0;
 }
