@@ -1,9 +1,12 @@
 #include "BitmapFromImage.h"
 
 #include "ComPtr.h"
+#include "PngDecoder.h"
 
 #include <gdiplus.h>
 #include <shlwapi.h>
+
+#include <cstring>
 
 namespace corvina {
 namespace {
@@ -15,11 +18,31 @@ struct GpBitmapDeleter {
     }
 };
 
+UniqueBitmap bitmapFromPixels(const DecodedImage& image) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = image.width;
+    info.bmiHeader.biHeight = -image.height; // top-down, as decoded
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits)
+        return nullptr;
+    std::memcpy(bits, image.pixels.data(), image.pixels.size() * sizeof(uint32_t));
+    return bitmap;
+}
+
 } // namespace
 
 UniqueBitmap bitmapFromImage(const std::vector<uint8_t>& imageFile) {
     if (imageFile.empty())
         return nullptr;
+    // The program's own pictures are decoded here; the platform's decoder
+    // takes every other kind of file.
+    if (DecodedImage image; decodePng(imageFile.data(), imageFile.size(), image))
+        return bitmapFromPixels(image);
     ComPtr<IStream> stream(SHCreateMemStream(imageFile.data(), static_cast<UINT>(imageFile.size())));
     if (!stream)
         return nullptr;

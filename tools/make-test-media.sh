@@ -21,4 +21,10 @@ ff -f lavfi -i "testsrc=s=160x120:r=10:d=2" -c:v prores_ks -profile:v 4 prores.m
 head -c $(( $(stat -c %s bars.mp4) / 2 )) bars.mp4 > truncated.mp4
 head -c 65536 /dev/urandom > garbage.mp4
 : > empty.mp4
+# Pictures for the image decoders: every row filter, RGB and RGBA (own
+# decoder); a palette, interlacing and 16 bits per channel (the platform's).
+python3 "$(dirname "$0")/make-png-fixtures.py" .
+convert -seed 7 -size 37x23 plasma: -colors 16 PNG8:png-palette.png
+convert -seed 7 -size 37x23 plasma: -interlace PNG PNG24:png-interlaced.png
+convert -seed 7 -size 37x23 plasma: PNG48:png-deep.png
 touch media.stamp
