@@ -25,9 +25,11 @@ class BitmapObject {
     // A bitmap over premultiplied BGRA pixels the caller keeps alive (no
     // copy); `stride` is negative for bottom-up rows, `scan0` the top row.
     bool fromPixels(int width, int height, int stride, void* scan0);
-    // Decodes an image file held in memory. The stream it is read from lives
-    // as long as the image (GDI+ may read it again at any time). Empty or bad
-    // bytes leave the object empty.
+    // Decodes an image file held in memory. An 8-bit RGB or RGBA PNG is decoded
+    // by the program itself into a 32-bit ARGB bitmap (as the platform's
+    // decoder would make it); for any other file the stream it is read from
+    // lives as long as the image (GDI+ may read it again at any time). Empty
+    // or bad bytes leave the object empty.
     bool fromBytes(const std::vector<uint8_t>& bytes);
     // A copy of an icon's picture; false for no icon.
     bool fromIcon(HICON icon);
@@ -61,6 +63,8 @@ class BitmapObject {
     bool saveToFile(const std::string& fileName, const std::string& format) const;
 
   private:
+    // A bitmap of its own holding a copy of 32-bit pixels of `format`.
+    bool copyPixels(int width, int height, int stride, const void* scan0, Gdiplus::PixelFormat format);
     void reset();
     NativeObject<Gdiplus::GpBitmap, Gdiplus::DllExports::GdipDisposeImage> bitmap_;
     MemoryStream source_;

@@ -62,7 +62,7 @@ bool unfilter(std::vector<uint8_t>& rows, size_t height, size_t rowBytes, size_t
 
 } // namespace
 
-bool decodePng(const uint8_t* data, size_t size, DecodedImage& out) {
+bool decodePng(const uint8_t* data, size_t size, DecodedImage& out, PngAlpha mode) {
     out = {};
     if (!data || size < sizeof kSignature || std::memcmp(data, kSignature, sizeof kSignature) != 0)
         return false;
@@ -122,6 +122,11 @@ bool decodePng(const uint8_t* data, size_t size, DecodedImage& out) {
         uint32_t* target = out.pixels.data() + y * width;
         for (size_t x = 0; x < width; ++x, p += pixelBytes) {
             const uint32_t alpha = pixelBytes == 4 ? p[3] : 255;
+            if (mode == PngAlpha::Straight) {
+                target[x] =
+                    alpha << 24 | static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
+                continue;
+            }
             auto over = [alpha](uint32_t c) { return (c * alpha + 127) / 255; };
             target[x] = 0xFF000000u | over(p[0]) << 16 | over(p[1]) << 8 | over(p[2]);
         }

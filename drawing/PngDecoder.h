@@ -14,13 +14,17 @@ namespace corvina {
 struct DecodedImage {
     int width = 0;
     int height = 0;
-    // Top-down rows of 0xAARRGGBB: transparent pixels blended over black,
-    // alpha 255 throughout (what the picture behind an idle logo is).
+    // Top-down rows of 0xAARRGGBB.
     std::vector<uint32_t> pixels;
+};
+
+enum class PngAlpha {
+    Straight,  // as stored (alpha 255 for RGB files)
+    OverBlack, // blended over black, alpha 255 throughout (what is behind an idle logo)
 };
 
 // False for anything but a complete, valid file of that kind (a bad length,
 // checksum, size, filter or compressed stream), leaving `out` empty.
-bool decodePng(const uint8_t* data, size_t size, DecodedImage& out);
+bool decodePng(const uint8_t* data, size_t size, DecodedImage& out, PngAlpha alpha = PngAlpha::OverBlack);
 
 } // namespace corvina

@@ -2,6 +2,7 @@
 // every row filter, and what it must refuse: other kinds of file go to the
 // platform, damaged ones to nobody.
 #include "BitmapFromImage.h"
+#include "BitmapObject.h"
 #include "ComPtr.h"
 #include "PngDecoder.h"
 #include "TestSupport.h"
@@ -157,6 +158,38 @@ TEST_F(ImageDecoding, OwnDecoderMatchesThePlatformOnEveryFilterAndLayout) {
     EXPECT_EQ(small.pixels[0], 0xFFFF0000u);
     EXPECT_EQ(small.pixels[1], 0xFF008000u);
     EXPECT_EQ(small.pixels[2], 0xFF000000u);
+}
+
+// The UI's images: the same straight ARGB pixels the platform's decoder gives,
+// so that everything drawn from them is unchanged.
+TEST_F(ImageDecoding, ImageObjectsHoldThePlatformsPixelsExactly) {
+    for (const wchar_t* name : {L"png-rgba-filters.png", L"png-rgb-filters.png", L"png-one-pixel.png",
+                                L"png-palette.png", L"png-interlaced.png"}) {
+        SCOPED_TRACE(std::string(name, name + wcslen(name)));
+        const std::vector<uint8_t> file = fixture(name);
+        BitmapObject ours;
+        ASSERT_TRUE(ours.fromBytes(file));
+        ComPtr<IStream> stream(SHCreateMemStream(file.data(), static_cast<UINT>(file.size())));
+        Gdiplus::GpBitmap* platform = nullptr;
+        ASSERT_EQ(Gdiplus::DllExports::GdipCreateBitmapFromStream(stream.get(), &platform), Gdiplus::Ok);
+        UINT width = 0, height = 0;
+        Gdiplus::DllExports::GdipGetImageWidth(platform, &width);
+        Gdiplus::DllExports::GdipGetImageHeight(platform, &height);
+        ASSERT_EQ(ours.width(), static_cast<int>(width));
+        ASSERT_EQ(ours.height(), static_cast<int>(height));
+        int different = 0;
+        for (UINT y = 0; y < height; ++y)
+            for (UINT x = 0; x < width; ++x) {
+                Gdiplus::ARGB a = 0, b = 0;
+                Gdiplus::DllExports::GdipBitmapGetPixel(ours.native(), static_cast<INT>(x),
+                                                        static_cast<INT>(y), &a);
+                Gdiplus::DllExports::GdipBitmapGetPixel(platform, static_cast<INT>(x), static_cast<INT>(y),
+                                                        &b);
+                different += a != b;
+            }
+        EXPECT_EQ(different, 0);
+        Gdiplus::DllExports::GdipDisposeImage(platform);
+    }
 }
 
 TEST_F(ImageDecoding, OtherKindsOfFileGoToThePlatform) {
