@@ -2,6 +2,7 @@
 
 #include "ComPtr.h"
 #include "PngDecoder.h"
+#include "TopDownBitmapInfo.h"
 
 #include <gdiplus.h>
 #include <shlwapi.h>
@@ -19,13 +20,7 @@ struct GpBitmapDeleter {
 };
 
 UniqueBitmap bitmapFromPixels(const DecodedImage& image) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = image.width;
-    info.bmiHeader.biHeight = -image.height; // top-down, as decoded
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = topDownBitmapInfo(image.width, image.height); // as decoded
     void* bits = nullptr;
     UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits)

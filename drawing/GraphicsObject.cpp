@@ -5,6 +5,7 @@
 #include "DrawStatus.h"
 #include "MemoryStream.h"
 #include "TextConvert.h"
+#include "TopDownBitmapInfo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,13 +33,7 @@ bool GraphicsObject::createSurface(int width, int height) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
     const int w = std::max(width_, 1), h = std::max(height_, 1);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h; // top-down: row y at bits + y * w
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = topDownBitmapInfo(w, h); // row y at bits + y * w
     void* data = nullptr;
     surfaceDc_ = CreateCompatibleDC(nullptr);
     dib_ = surfaceDc_ ? CreateDIBSection(surfaceDc_, &info, DIB_RGB_COLORS, &data, nullptr, 0) : nullptr;

@@ -1,6 +1,7 @@
 #include "EngineWindow.h"
 
 #include "../include/APlayerCaller.h"
+#include "TopDownBitmapInfo.h"
 
 #include <algorithm>
 #include <memory>
@@ -35,13 +36,7 @@ bool registerClassOnce(WNDPROC proc) {
 }
 
 void blit(HDC dc, const Picture& picture, int x, int y, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = topDownBitmapInfo(picture.width, picture.height);
     SetStretchBltMode(dc, COLORONCOLOR);
     StretchDIBits(dc, x, y, width, height, 0, 0, picture.width, picture.height, picture.pixels.data(), &info,
                   DIB_RGB_COLORS, SRCCOPY);
@@ -76,13 +71,7 @@ bool EngineWindow::setLogo(HBITMAP logo) {
     copy.width = bm.bmWidth;
     copy.height = std::abs(bm.bmHeight);
     copy.pixels.resize(static_cast<size_t>(copy.width) * copy.height);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = copy.width;
-    info.bmiHeader.biHeight = -copy.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = topDownBitmapInfo(copy.width, copy.height);
     HDC screen = GetDC(nullptr);
     int lines = GetDIBits(screen, logo, 0, copy.height, copy.pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);

@@ -1,5 +1,7 @@
 #include "SubtitleRenderer.h"
 
+#include "TopDownBitmapInfo.h"
+
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -144,13 +146,7 @@ void SubtitleRenderer::render(Block& block, const std::wstring& text, bool top, 
     const int w = textWidth + 2 * radius, h = std::min(textHeight + 2 * radius, height);
     if (textHeight <= 0 || h <= 0)
         return;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = topDownBitmapInfo(w, h);
     void* bits = nullptr;
     const UniqueBitmap bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits)

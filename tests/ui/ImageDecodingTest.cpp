@@ -6,6 +6,7 @@
 #include "ComPtr.h"
 #include "PngDecoder.h"
 #include "TestSupport.h"
+#include "TopDownBitmapInfo.h"
 #include "UiFixture.h"
 
 #include <gdiplus.h>
@@ -34,13 +35,7 @@ std::vector<uint32_t> bitmapPixels(HBITMAP bitmap, int& width, int& height) {
     width = bm.bmWidth;
     height = std::abs(bm.bmHeight);
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = topDownBitmapInfo(width, height);
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
@@ -72,11 +67,13 @@ struct PngParts {
     bool end = true;
 };
 
+// Four bytes, most significant first.
+std::string be(uint32_t v) {
+    return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                       static_cast<char>(v)};
+}
+
 std::string chunk(const std::string& type, const std::string& body) {
-    auto be = [](uint32_t v) {
-        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-                           static_cast<char>(v)};
-    };
     const std::string typed = type + body;
     return be(static_cast<uint32_t>(body.size())) + typed +
            be(static_cast<uint32_t>(
@@ -84,10 +81,6 @@ std::string chunk(const std::string& type, const std::string& body) {
 }
 
 std::vector<uint8_t> assemble(const PngParts& p) {
-    auto be = [](uint32_t v) {
-        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-                           static_cast<char>(v)};
-    };
     std::string png = "\x89PNG\r\n\x1a\n";
     png += chunk("IHDR", be(p.width) + be(p.height) +
                              std::string{static_cast<char>(p.depth), static_cast<char>(p.colourType), 0, 0,
