@@ -13,7 +13,8 @@ packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binuti
     wine64 wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
     gstreamer1.0-libav libgl1-mesa-dri ffmpeg googletest cmake ninja-build python3 locales
-    clang libclang-rt-14-dev zlib1g-dev)
+    clang libclang-rt-14-dev zlib1g-dev
+    nasm meson pkg-config dpkg-dev)
 
 install_missing() {
     local missing=()

@@ -50,11 +50,17 @@ void ProcessObjects::endOnlineWork() {
         ExitProcess(0);
 }
 
-void ProcessObjects::hideWebView() { videoWindow.hideWebView(); }
+void ProcessObjects::hideWebView() {
+    videoWindow.hideWebView();
+}
 
-int ProcessObjects::listIndex() { return online->listIndex(); }
+int ProcessObjects::listIndex() {
+    return online->listIndex();
+}
 
-int ProcessObjects::rowCount() { return openDialog.rowCount(); }
+int ProcessObjects::rowCount() {
+    return openDialog.rowCount();
+}
 
 void ProcessObjects::playRow(int row) {
     openDialog.selectRow(row);
@@ -76,11 +82,17 @@ void ProcessObjects::openPictureAdjustment() {
     previewWindow.showCentred();
 }
 
-void ProcessObjects::placeForFullScreen(bool on) { mainWindow.placeForFullScreen(on); }
+void ProcessObjects::placeForFullScreen(bool on) {
+    mainWindow.placeForFullScreen(on);
+}
 
-void ProcessObjects::startHoldTimer() { SetTimer(videoWindow.hwnd(), VideoWindow::kHoldTimer, 200, nullptr); }
+void ProcessObjects::startHoldTimer() {
+    SetTimer(videoWindow.hwnd(), VideoWindow::kHoldTimer, 200, nullptr);
+}
 
-void ProcessObjects::stopHoldTimer() { KillTimer(videoWindow.hwnd(), VideoWindow::kHoldTimer); }
+void ProcessObjects::stopHoldTimer() {
+    KillTimer(videoWindow.hwnd(), VideoWindow::kHoldTimer);
+}
 
 void ProcessObjects::beginMainWindowMove() {
     // From where the pointer is, so the window does not jump to it.
@@ -89,15 +101,21 @@ void ProcessObjects::beginMainWindowMove() {
     SendMessageW(mainWindow.hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
 }
 
-int ProcessObjects::historyTick(int state, int position) { return online->stateTick(state, position); }
+int ProcessObjects::historyTick(int state, int position) {
+    return online->stateTick(state, position);
+}
 
-void ProcessObjects::setBarOpacity(int alpha) { controlBarHost.setOpacity(alpha); }
+void ProcessObjects::setBarOpacity(int alpha) {
+    controlBarHost.setOpacity(alpha);
+}
 
 void ProcessObjects::showBar(bool visible) {
     ShowWindow(controlBarWindow.hwnd(), visible ? SW_SHOWNOACTIVATE : SW_HIDE);
 }
 
-int ProcessObjects::barTop() { return controlBarWindow.screenRect().top; }
+int ProcessObjects::barTop() {
+    return controlBarWindow.screenRect().top;
+}
 
 int ProcessObjects::pointerY() {
     POINT p{};
@@ -105,16 +123,27 @@ int ProcessObjects::pointerY() {
     return p.y;
 }
 
-void ProcessObjects::waitPumping(int milliseconds) { corvina::waitPumping(milliseconds); }
+void ProcessObjects::waitPumping(int milliseconds) {
+    corvina::waitPumping(milliseconds);
+}
 
 int runProgram() {
     // 1-2: construct every object; the end routine is this scope's exit.
     auto objects = std::make_unique<ProcessObjects>();
     g_objects = objects.get();
 
-    // 3: the engine library next to the program, written only when missing.
-    const std::vector<uint8_t> image = loadResourceBytes(kEngineImageResource);
-    installEngineLibrary(programDirectoryW() + L"\\APlayerCaller.dll", image.data(), image.size());
+    // 3: the engine library next to the program, written only when missing,
+    // and so the decoding libraries it loads and their licence texts.
+    auto install = [](const wchar_t* resource, const wchar_t* fileName) {
+        const std::wstring path = programDirectoryW() + L"\\" + fileName;
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return; // never replaced: a user may have put another build there
+        const std::vector<uint8_t> image = loadResourceBytes(resource);
+        installEngineLibrary(path, image.data(), image.size());
+    };
+    install(kEngineImageResource, L"APlayerCaller.dll");
+    for (size_t i = 0; i < kCarriedFileCount; ++i)
+        install(kCarriedFiles[i].resource, kCarriedFiles[i].fileName);
 
     // 4-5: GDI+, the UI engine's window class and switches, the common controls.
     objects->gdiplus.startup();

@@ -4,6 +4,11 @@
 
 namespace corvina {
 
+const CarriedFile kCarriedFiles[] = {
+#include "CarriedFiles.inc"
+};
+const size_t kCarriedFileCount = sizeof kCarriedFiles / sizeof kCarriedFiles[0];
+
 std::vector<uint8_t> loadResourceBytes(const wchar_t* name) {
     HMODULE module = GetModuleHandleW(nullptr);
     HRSRC info = FindResourceW(module, name, MAKEINTRESOURCEW(10)); // RT_RCDATA

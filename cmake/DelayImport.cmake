@@ -16,8 +16,6 @@ function(corvina_delay_import name dll)
 endfunction()
 
 # WinINet only for network addresses (it brings in the shell library and
-# Winsock with it); the media libraries only once a movie is opened.
+# Winsock with it); wave-out only once a movie is opened.
 corvina_delay_import(wininet WININET.dll)
-corvina_delay_import(mfplat MFPlat.DLL)
-corvina_delay_import(mfreadwrite MFReadWrite.dll)
 corvina_delay_import(winmm WINMM.dll)

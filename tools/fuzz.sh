@@ -9,7 +9,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/build/fuzz"
-targets=(text_rules text_codec info_hash launch_arguments track_codes subtitles png)
+targets=(text_rules text_codec info_hash launch_arguments subtitles png)
 
 build() {
     [ -f "$out/build.ninja" ] ||

@@ -55,6 +55,20 @@ enum APlayerItem {
     APLAYER_ITEM_SUBTITLE_DELAY = 10002,   // ms, signed: positive shows the subtitles later
     APLAYER_ITEM_SUBTITLE_VISIBLE = 10003, // "0" hides them, anything else (or unset) shows them
     APLAYER_ITEM_SUBTITLE_COOKIE = 10004,  // Cookie header for an http(s) subtitle source of its own
+    // Tracks inside the opened movie. A list has a line per track, lines
+    // separated by "\n", fields by "\t": "number<TAB>language<TAB>codec<TAB>title",
+    // numbers counted from 0 in file order, language and title empty when the
+    // file does not say. Empty with nothing open.
+    APLAYER_ITEM_AUDIO_TRACKS = 10005,    // read only: the sound tracks
+    // The sound track playing, by number; set it to switch (playback goes on
+    // from the same position). "-1" with nothing open.
+    APLAYER_ITEM_AUDIO_TRACK = 10006,
+    APLAYER_ITEM_SUBTITLE_TRACKS = 10007, // read only: the text subtitle tracks (SRT, ASS/SSA, mov_text, WebVTT)
+    // The movie's subtitle track shown, by number, or "-1" for none. After an
+    // open it is the first track, shown when there is no subtitle source
+    // (item 10001); a track set here is shown instead of that source, and
+    // "-1" shows the source again (or nothing).
+    APLAYER_ITEM_SUBTITLE_TRACK = 10008,
 };
 
 // cb1: the video window's WM_KEYDOWN, WM_LBUTTONDOWN, WM_LBUTTONUP and WM_LBUTTONDBLCLK.

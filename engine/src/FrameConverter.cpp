@@ -57,32 +57,47 @@ int PictureSettings::normaliseRotation(int degrees) {
     return d / 90 * 90;
 }
 
-ColourCoefficients ColourCoefficients::from(const PictureSettings& s) {
-    // BT.601 limited range. Brightness shifts by up to +-128 levels, contrast
-    // scales around mid grey from 0x to 2x, saturation scales chroma from 0x
-    // to 2x, hue rotates chroma by up to +-180 degrees.
+ColourCoefficients ColourCoefficients::from(const PictureSettings& s, ColourMatrix matrix, bool fullRange) {
+    // Brightness shifts by up to +-128 levels, contrast scales around mid grey
+    // from 0x to 2x, saturation scales chroma from 0x to 2x, hue rotates chroma
+    // by up to +-180 degrees.
     const double brightness = (s.brightness - 50) * 128.0 / 50.0;
     const double contrast = s.contrast / 50.0;
     const double saturation = s.saturation / 50.0;
     const double hue = (s.hue - 50) * 3.14159265358979 / 50.0;
+    // The matrix's luma weights of red and blue.
+    double kr = 0.299, kb = 0.114;
+    if (matrix == ColourMatrix::Bt709)
+        kr = 0.2126, kb = 0.0722;
+    else if (matrix == ColourMatrix::Bt2020)
+        kr = 0.2627, kb = 0.0593;
+    const double kg = 1.0 - kr - kb;
+    // Limited range stretches luma 16..235 and chroma 16..240 to full scale.
+    const double lumaGain = fullRange ? 1.0 : 255.0 / 219.0;
+    const double lumaBlack = fullRange ? 0.0 : 16.0;
+    const double chromaGain = fullRange ? 1.0 : 255.0 / 224.0;
     ColourCoefficients k;
-    // level = 1.164383 * (Y - 16), then contrast around 128, then brightness
-    k.lumaScale = static_cast<int32_t>(std::lround(1.164383 * contrast * 4096.0));
-    k.lumaOffset =
-        static_cast<int32_t>(std::lround(((-1.164383 * 16 - 128.0) * contrast + 128.0 + brightness) * 16.0));
+    // level = lumaGain * (Y - black), then contrast around 128, then brightness
+    k.lumaScale = static_cast<int32_t>(std::lround(lumaGain * contrast * 4096.0));
+    k.lumaOffset = static_cast<int32_t>(
+        std::lround(((-lumaGain * lumaBlack - 128.0) * contrast + 128.0 + brightness) * 16.0));
     // Chroma turned by the hue and scaled by saturation and contrast:
     //   u' = c*du - s*dv,  v' = s*du + c*dv
-    // then R = 1.596 v', G = -0.392 u' - 0.813 v', B = 2.017 u'.
+    // then R = rv v', G = gu u' + gv v', B = bu u'.
+    const double rv = 2.0 * (1.0 - kr) * chromaGain;
+    const double gu = -2.0 * kb * (1.0 - kb) / kg * chromaGain;
+    const double gv = -2.0 * kr * (1.0 - kr) / kg * chromaGain;
+    const double bu = 2.0 * (1.0 - kb) * chromaGain;
     const double c = std::cos(hue) * saturation * contrast, sn = std::sin(hue) * saturation * contrast;
     auto fixed = [](double v) {
         return static_cast<int16_t>(std::clamp(std::lround(v * 4096.0), -32768L, 32767L));
     };
-    k.red[0] = fixed(1.596027 * sn);
-    k.red[1] = fixed(1.596027 * c);
-    k.green[0] = fixed(-0.391762 * c - 0.812968 * sn);
-    k.green[1] = fixed(0.391762 * sn - 0.812968 * c);
-    k.blue[0] = fixed(2.017232 * c);
-    k.blue[1] = fixed(-2.017232 * sn);
+    k.red[0] = fixed(rv * sn);
+    k.red[1] = fixed(rv * c);
+    k.green[0] = fixed(gu * c + gv * sn);
+    k.green[1] = fixed(-gu * sn + gv * c);
+    k.blue[0] = fixed(bu * c);
+    k.blue[1] = fixed(-bu * sn);
     return k;
 }
 
@@ -161,9 +176,12 @@ void FrameConverter::convertRegion(const Nv12Frame& frame, const PictureSettings
                                    int x0, int x1) {
     if (!coefficientsReady_ || settings.brightness != coefficientSettings_.brightness ||
         settings.contrast != coefficientSettings_.contrast ||
-        settings.saturation != coefficientSettings_.saturation || settings.hue != coefficientSettings_.hue) {
-        coefficients_ = ColourCoefficients::from(settings);
+        settings.saturation != coefficientSettings_.saturation || settings.hue != coefficientSettings_.hue ||
+        frame.matrix != coefficientMatrix_ || frame.fullRange != coefficientFullRange_) {
+        coefficients_ = ColourCoefficients::from(settings, frame.matrix, frame.fullRange);
         coefficientSettings_ = settings;
+        coefficientMatrix_ = frame.matrix;
+        coefficientFullRange_ = frame.fullRange;
         coefficientsReady_ = true;
     }
     const int width = frame.width, height = frame.height, stride = frame.stride;

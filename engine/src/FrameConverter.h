@@ -24,8 +24,14 @@ struct PictureSettings {
     static int normaliseRotation(int degrees);
 };
 
+// How a frame's YUV values map to RGB: the matrix and whether luma spans
+// 16..235 (limited, as most video) or 0..255 (full, as JPEG).
+enum class ColourMatrix { Bt601, Bt709, Bt2020 };
+
 // One decoded frame in NV12: a Y plane, then interleaved U/V at half resolution.
 struct Nv12Frame {
+    ColourMatrix matrix = ColourMatrix::Bt601;
+    bool fullRange = false;
     int width = 0;
     int height = 0;
     int stride = 0; // bytes per line of either plane
@@ -50,7 +56,8 @@ struct ColourCoefficients {
     int32_t lumaOffset = 0; // in sixteenths of a level
     int16_t red[2]{}, green[2]{}, blue[2]{}; // {cu, cv}, 4.12 fixed point
 
-    static ColourCoefficients from(const PictureSettings& settings);
+    static ColourCoefficients from(const PictureSettings& settings, ColourMatrix matrix = ColourMatrix::Bt601,
+                                   bool fullRange = false);
 };
 
 class FrameConverter {
@@ -71,6 +78,8 @@ class FrameConverter {
 
     Path path_;
     PictureSettings coefficientSettings_;
+    ColourMatrix coefficientMatrix_ = ColourMatrix::Bt601;
+    bool coefficientFullRange_ = false;
     bool coefficientsReady_ = false;
     ColourCoefficients coefficients_;
     std::vector<uint32_t> scratch_;

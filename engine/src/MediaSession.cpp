@@ -1,156 +1,84 @@
 #include "MediaSession.h"
 
 #include "GbkText.h"
-#include "TrackCodes.h"
 
 #include "../include/APlayerCaller.h"
-#include "HttpByteStream.h"
-
-#include <mfapi.h>
-#include <mferror.h>
-#include <mfidl.h>
-#include <mfreadwrite.h>
-#include <propvarutil.h>
+#include "media/AudioDecoder.h"
+#include "media/FfmpegApi.h"
+#include "media/VideoDecoder.h"
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 
 namespace engine {
 namespace {
 
-// The media libraries are bound on their first call, so that loading the
-// engine does not load them. Where they are missing (editions of the system
-// shipped without the media features) the delay-load helper would raise an
-// exception on that call; an open fails plainly instead.
-bool mediaLibrariesPresent() {
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return false;
-    for (const wchar_t* name : {L"\\mfplat.dll", L"\\mfreadwrite.dll"})
-        if (GetFileAttributesW((std::wstring(folder, length) + name).c_str()) == INVALID_FILE_ATTRIBUTES)
-            return false;
-    return true;
-}
-
-constexpr size_t kMaxQueuedFrames = 12;
-constexpr size_t kSpareBuffers = 4; // decoded-frame buffers kept for reuse
-constexpr int kMaxQueuedAudioMs = 2000;
-constexpr DWORD kCookieWaitMs = 150; // the caller sets the cookie right after the open
-// Network demuxing runs at most this far ahead of the shown picture.
+constexpr size_t kMaxQueuedFrames = 8; // decoded pictures ahead of the shown one
+constexpr size_t kSpareBuffers = 4;    // decoded-frame buffers kept for reuse
+constexpr int kSoundAheadMs = 250;     // sound handed to the device ahead of the heard
+constexpr DWORD kCookieWaitMs = 150;   // the caller sets the cookie right after the open
+// Packets read ahead: every stream has a second of them (at least 25), or
+// this many bytes are held, whichever comes first.
+constexpr size_t kMaxQueuedPacketBytes = 24u << 20;
+constexpr int64_t kEnoughPacketMs = 1000;
+constexpr size_t kEnoughPackets = 25;
+// Network demuxing runs at most this far ahead of the shown position.
 constexpr uint64_t kPaceLeadSeconds = 10;
 constexpr uint64_t kPaceMinLeadBytes = 8u << 20;
 constexpr uint64_t kPaceStepBytes = 256u << 10; // the limit is moved in steps at least this large
+// Sound of a gap in the stream's time stamps is filled with silence up to this.
+constexpr int64_t kMaxSilenceMs = 10'000;
+constexpr int kSlackMs = 20; // time stamp jitter that is neither a gap nor an overlap
 
-template <typename T> struct Releaser {
-    void operator()(T* p) const {
-        if (p)
-            p->Release();
-    }
+struct PacketDeleter {
+    void operator()(AVPacket* p) const { ff().av_packet_free(&p); }
 };
-template <typename T> using Com = std::unique_ptr<T, Releaser<T>>;
+struct FrameDeleter {
+    void operator()(AVFrame* f) const { ff().av_frame_free(&f); }
+};
+using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 
-int64_t nowMicros() {
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f.QuadPart;
-    }();
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return static_cast<int64_t>(c.QuadPart * 1'000'000 / frequency);
-}
-
-bool startsWithNoCase(const std::string& text, const char* prefix) {
-    const size_t n = std::strlen(prefix);
-    return text.size() >= n && _strnicmp(text.c_str(), prefix, n) == 0;
-}
-
-// A file:// URL to a local path; anything else unchanged.
-std::string localPath(const std::string& url) {
-    if (!startsWithNoCase(url, "file://"))
-        return url;
-    std::string rest = url.substr(7);
-    if (rest.size() > 2 && rest[0] == '/' && rest[2] == ':')
-        rest.erase(0, 1); // file:///C:/x
-    std::string path;
-    for (size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() && std::isxdigit(static_cast<unsigned char>(rest[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(rest[i + 2]))) {
-            path.push_back(static_cast<char>(std::stoi(rest.substr(i + 1, 2), nullptr, 16)));
-            i += 2;
-        } else {
-            path.push_back(rest[i] == '/' ? '\\' : rest[i]);
-        }
-    }
-    return path;
-}
-
-// The name of a format for the missing-decoder report: its four-character
-// code where it has one, else its number.
-std::string formatName(const GUID& subtype) {
-    const uint32_t code = subtype.Data1;
-    char text[5] = {static_cast<char>(code & 0xFF), static_cast<char>((code >> 8) & 0xFF),
-                    static_cast<char>((code >> 16) & 0xFF), static_cast<char>((code >> 24) & 0xFF), 0};
-    bool printable = true;
-    for (int i = 0; i < 4; ++i)
-        printable = printable && text[i] >= 0x20 && text[i] < 0x7F;
-    if (printable)
-        return text;
-    char number[16];
-    std::snprintf(number, sizeof number, "0x%04X", static_cast<unsigned>(code));
-    return number;
-}
-
-std::string readFileHeadAndTail(const std::wstring& path, size_t each) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    LARGE_INTEGER size{};
-    GetFileSizeEx(file, &size);
-    std::string bytes;
-    auto readAt = [&](uint64_t offset, size_t count) {
-        LARGE_INTEGER to;
-        to.QuadPart = static_cast<LONGLONG>(offset);
-        SetFilePointerEx(file, to, nullptr, FILE_BEGIN);
-        std::string part(count, '\0');
-        DWORD got = 0;
-        ReadFile(file, part.data(), static_cast<DWORD>(count), &got, nullptr);
-        part.resize(got);
-        bytes += part;
-    };
-    const uint64_t total = static_cast<uint64_t>(size.QuadPart);
-    readAt(0, static_cast<size_t>(std::min<uint64_t>(total, each)));
-    if (total > each)
-        readAt(std::max<uint64_t>(each, total - each),
-               static_cast<size_t>(std::min<uint64_t>(total - each, each)));
-    CloseHandle(file);
-    return bytes;
-}
-
-// Failures of a source that can read its container but not decode a track.
-bool undecodable(HRESULT hr) {
-    return hr == MF_E_UNSUPPORTED_FORMAT || hr == MF_E_UNSUPPORTED_BYTESTREAM_TYPE ||
-           hr == MF_E_TOPO_CODEC_NOT_FOUND || hr == MF_E_INVALIDMEDIATYPE;
-}
-
-// Calls f(bytes, length) with the sample's data in one piece.
-template <typename F> void withSampleBytes(IMFSample* sample, F f) {
-    IMFMediaBuffer* bufferRaw = nullptr;
-    if (FAILED(sample->ConvertToContiguousBuffer(&bufferRaw)))
-        return;
-    Com<IMFMediaBuffer> buffer(bufferRaw);
-    BYTE* data = nullptr;
-    DWORD length = 0;
-    if (SUCCEEDED(buffer->Lock(&data, nullptr, &length))) {
-        f(data, length);
-        buffer->Unlock();
-    }
+int64_t toMs(int64_t value, AVRational base) {
+    return ff().av_rescale_q(value, base, AVRational{1, 1000});
 }
 
 } // namespace
+
+// ---- packet queues ----
+
+void MediaSession::PacketQueue::push(AVPacket* packet, int64_t ms) {
+    packets.push_back(packet);
+    bytes += static_cast<size_t>(std::max(packet->size, 0));
+    durationMs += std::max<int64_t>(ms, 0);
+}
+
+AVPacket* MediaSession::PacketQueue::pop() {
+    if (packets.empty())
+        return nullptr;
+    AVPacket* packet = packets.front();
+    packets.pop_front();
+    bytes -= std::min(bytes, static_cast<size_t>(std::max(packet->size, 0)));
+    if (packets.empty()) {
+        bytes = 0;
+        durationMs = 0;
+    }
+    return packet;
+}
+
+void MediaSession::PacketQueue::clear() {
+    for (AVPacket* packet : packets)
+        ff().av_packet_free(&packet);
+    packets.clear();
+    bytes = 0;
+    durationMs = 0;
+}
+
+bool MediaSession::PacketQueue::enough() const {
+    return packets.size() >= kEnoughPackets && (durationMs >= kEnoughPacketMs || durationMs == 0);
+}
+
+// ---- life ----
 
 MediaSession::MediaSession(EngineWindow& window, ConfigStore& config, std::atomic<int>& volume,
                            SubtitleTrack& subtitles)
@@ -166,20 +94,25 @@ void MediaSession::start(const std::string& url) {
 }
 
 void MediaSession::stop() {
-    std::shared_ptr<HttpSource> http;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
-        http = http_;
+        if (demuxer_)
+            demuxer_->abort(); // ends a read blocked on the network or the disk
+        else if (source_)
+            source_->abort();
         changed_.notify_all();
     }
-    if (http)
-        http->abort(); // ends a read blocked on the network
-    if (reader_.joinable())
-        reader_.join();
-    if (presenter_.joinable())
-        presenter_.join();
-    audio_.close();
+    for (std::thread* t : {&reader_, &video_, &audio_, &presenter_})
+        if (t->joinable())
+            t->join();
+    {
+        std::lock_guard lock(mutex_);
+        videoPackets_.clear();
+        audioPackets_.clear();
+    }
+    sound_.close();
+    demuxer_.reset();
     state_ = APLAYER_STATE_IDLE;
 }
 
@@ -195,67 +128,37 @@ void MediaSession::pictureChanged() {
     changed_.notify_all();
 }
 
+int MediaSession::soundVolume() const {
+    return config_.flag(APLAYER_ITEM_MUTE) ? 0 : volume_.load();
+}
+
+void MediaSession::volumeChanged() {
+    std::lock_guard lock(mutex_);
+    sound_.setVolume(soundVolume());
+}
+
 uint64_t MediaSession::totalBytes() const {
     std::lock_guard lock(mutex_);
-    if (http_) {
-        const int64_t n = http_->length();
-        return n > 0 ? static_cast<uint64_t>(n) : 0;
-    }
-    return static_cast<uint64_t>(fileBytes_.load());
+    const int64_t n = source_ ? source_->length() : 0;
+    return n > 0 ? static_cast<uint64_t>(n) : 0;
 }
 
 uint64_t MediaSession::availableBytes() const {
     std::lock_guard lock(mutex_);
-    return http_ ? http_->available() : static_cast<uint64_t>(fileBytes_.load());
-}
-
-// ---- clock ----
-
-int MediaSession::clockNow() const {
-    if (!clockRunning_)
-        return clockBaseMs_;
-    if (audioClock_)
-        return clockBaseMs_ + const_cast<AudioOutput&>(audio_).playedMs();
-    return clockBaseMs_ + static_cast<int>((nowMicros() - clockStartUs_) / 1000);
-}
-
-void MediaSession::clockSet(int ms) {
-    clockBaseMs_ = ms;
-    clockStartUs_ = nowMicros();
-    if (audioClock_)
-        audio_.reset();
-}
-
-void MediaSession::clockRun(bool run) {
-    if (run == clockRunning_)
-        return;
-    if (run) {
-        clockStartUs_ = nowMicros();
-        if (audioClock_) {
-            clockBaseMs_ -= audio_.playedMs(); // the card's count goes on from where it stopped
-            audio_.resume();
-        }
-    } else {
-        clockBaseMs_ = clockNow();
-        if (audioClock_) {
-            clockBaseMs_ -= audio_.playedMs();
-            audio_.pause();
-            clockBaseMs_ += audio_.playedMs();
-        }
-    }
-    clockRunning_ = run;
+    if (http_)
+        return http_->available();
+    const int64_t n = source_ ? source_->length() : 0;
+    return n > 0 ? static_cast<uint64_t>(n) : 0;
 }
 
 int MediaSession::position() const {
-    if (seeking()) {
-        std::lock_guard lock(mutex_);
-        return seekTarget_;
-    }
     std::lock_guard lock(mutex_);
-    if (!clockStarted_)
+    if (seekPending_ || seekingNow_)
+        return seekTarget_;
+    if (!clock_.started())
         return 0;
     const int duration = durationMs_.load();
-    const int now = std::max(clockNow(), 0);
+    const int now = std::max(clock_.now(), 0);
     return duration > 0 ? std::min(now, duration) : now;
 }
 
@@ -267,11 +170,9 @@ bool MediaSession::play() {
     if (s == APLAYER_STATE_IDLE || !paused_)
         return s != APLAYER_STATE_IDLE;
     paused_ = false;
-    if (clockStarted_)
-        clockRun(true);
     if (s == APLAYER_STATE_PAUSED)
         state_ = APLAYER_STATE_PLAYING;
-    changed_.notify_all();
+    changed_.notify_all(); // the presenter starts the clock
     return true;
 }
 
@@ -281,7 +182,7 @@ bool MediaSession::pause() {
     if (s == APLAYER_STATE_IDLE)
         return false;
     paused_ = true;
-    clockRun(false);
+    clock_.run(false);
     if (s == APLAYER_STATE_PLAYING || s == APLAYER_STATE_BUFFERING)
         state_ = APLAYER_STATE_PAUSED;
     changed_.notify_all();
@@ -292,23 +193,114 @@ bool MediaSession::seek(int ms) {
     std::lock_guard lock(mutex_);
     if (state_.load() == APLAYER_STATE_IDLE)
         return false;
+    requestSeek(ms);
+    return true;
+}
+
+void MediaSession::requestSeek(int ms) {
     if (http_)
-        http_->paceTo(UINT64_MAX); // the demuxer must be free to flush and go anywhere
+        http_->paceTo(UINT64_MAX); // the demuxer must be free to go anywhere
     pacedTo_ = 0;
     const int duration = durationMs_.load();
     seekTarget_ = std::max(0, duration > 0 ? std::min(ms, duration) : ms);
     seekPending_ = true;
+    for (Frame& f : frames_)
+        recycle(std::move(f));
     frames_.clear();
     changed_.notify_all();
+}
+
+// ---- tracks ----
+
+std::string MediaSession::trackList(bool audio) const {
+    std::lock_guard lock(mutex_);
+    std::string text;
+    const std::vector<TrackInfo>& list = audio ? audioTracks_ : textTracks_;
+    for (size_t i = 0; i < list.size(); ++i)
+        text += std::to_string(i) + "\t" + list[i].language + "\t" + list[i].codec + "\t" + list[i].title +
+                (i + 1 < list.size() ? "\n" : "");
+    return text;
+}
+
+int MediaSession::chosenTrack(bool audio) const {
+    std::lock_guard lock(mutex_);
+    if (!audio)
+        return textTrack_;
+    const int stream = pendingAudioStream_ >= 0 ? pendingAudioStream_ : audioStream_;
+    for (size_t i = 0; i < audioTracks_.size(); ++i)
+        if (audioTracks_[i].stream == stream)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool MediaSession::chooseTrack(bool audio, int number) {
+    std::lock_guard lock(mutex_);
+    const std::vector<TrackInfo>& list = audio ? audioTracks_ : textTracks_;
+    if (number < (audio ? 0 : -1) || number >= static_cast<int>(list.size()))
+        return false;
+    if (!audio) {
+        textTrack_ = number;
+        textChosen_ = true;
+        const auto cues =
+            number >= 0 ? textCues_.find(list[static_cast<size_t>(number)].stream) : textCues_.end();
+        textShown_ = cues != textCues_.end() ? std::make_shared<CueIndex>(cues->second.cues) : nullptr;
+        ++textGeneration_;
+        repaint_ = true;
+        changed_.notify_all();
+        return true;
+    }
+    const int stream = list[static_cast<size_t>(number)].stream;
+    // Only a movie whose sound plays can change its sound track.
+    if (audioStream_ < 0 || state_.load() == APLAYER_STATE_IDLE)
+        return false;
+    if (stream == (pendingAudioStream_ >= 0 ? pendingAudioStream_ : audioStream_))
+        return true;
+    pendingAudioStream_ = stream;
+    // Played on from where the viewer is: the reader switches with a seek.
+    const bool wasSeeking = seekPending_ || seekingNow_;
+    const int at = wasSeeking ? seekTarget_ : std::max(clock_.started() ? clock_.now() : 0, 0);
+    requestSeek(at);
     return true;
 }
 
-// ---- reading ----
+void MediaSession::takeTextPacket(AVPacket& packet) {
+    const auto decoder = textDecoders_.find(packet.stream_index);
+    if (decoder == textDecoders_.end())
+        return;
+    std::optional<Cue> cue = decoder->second->decode(packet, startMs_);
+    if (!cue)
+        return;
+    std::lock_guard lock(mutex_);
+    TextCues& track = textCues_[packet.stream_index];
+    if (!track.seen.insert({cue->startMs, cue->text}).second)
+        return;
+    track.cues.push_back(std::move(*cue));
+    if (textTrack_ >= 0 && textTracks_[static_cast<size_t>(textTrack_)].stream == packet.stream_index) {
+        textShown_ = std::make_shared<CueIndex>(track.cues);
+        ++textGeneration_;
+        if (paused_)
+            repaint_ = true;
+        changed_.notify_all();
+    }
+}
 
-bool MediaSession::openReader(const std::string& url, IMFSourceReader** reader) {
-    IMFAttributes* attributesRaw = nullptr;
-    MFCreateAttributes(&attributesRaw, 2);
-    Com<IMFAttributes> attributes(attributesRaw);
+// What the presenter draws: a subtitle file or a swarm's subtitles come
+// first; a track of the movie's own is shown when there is none, or when the
+// caller chose it.
+SubtitleTrack::Snapshot MediaSession::shownSubtitles() const {
+    SubtitleTrack::Snapshot file = subtitles_.current();
+    std::lock_guard lock(mutex_);
+    const bool fileHasCues = file.cues && !file.cues->empty();
+    if (textTrack_ < 0 || (fileHasCues && !textChosen_))
+        return file;
+    // Numbered apart from the file's loads, so the renderer never takes one
+    // for the other.
+    return {textShown_, (uint64_t{1} << 63) | textGeneration_};
+}
+
+// ---- opening ----
+
+bool MediaSession::openSource(const std::string& url) {
     if (isNetworkUrl(url)) {
         {
             // Give the caller a moment to hand over the stream's cookie.
@@ -330,297 +322,429 @@ bool MediaSession::openReader(const std::string& url, IMFSourceReader** reader) 
             if (stopping_)
                 return false;
             http_ = http;
+            source_ = std::make_shared<NetworkSource>(http);
         }
-        if (!http->open())
-            return false;
-        Com<HttpByteStream> stream(new HttpByteStream(http));
-        openError_ = MFCreateSourceReaderFromByteStream(stream.get(), attributes.get(), reader);
-        if (undecodable(openError_)) {
-            std::string head(1u << 20, '\0');
-            const long n = http->read(0, reinterpret_cast<uint8_t*>(head.data()), head.size());
-            head.resize(n > 0 ? static_cast<size_t>(n) : 0);
-            containerCodes_ = trackCodes(head);
-        }
-        return SUCCEEDED(openError_);
+        return http->open();
     }
-    const std::wstring path = widenGbk(localPath(url));
-    WIN32_FILE_ATTRIBUTE_DATA info{};
-    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info)) {
-        const int64_t size =
-            static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
-        if (size == 0 || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    std::shared_ptr<ByteSource> file = FileSource::open(widenGbk(localPath(url)));
+    if (!file || file->length() <= 0)
+        return false;
+    std::lock_guard lock(mutex_);
+    source_ = std::move(file);
+    return !stopping_;
+}
+
+bool MediaSession::openMedia() {
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_)
             return false;
-        fileBytes_ = size;
+        demuxer_ = std::make_unique<Demuxer>(source_);
     }
-    // Other schemes go to the platform's own resolver, which may have no handler.
-    openError_ = MFCreateSourceReaderFromURL(path.c_str(), attributes.get(), reader);
-    if (undecodable(openError_) && fileBytes_ > 0)
-        containerCodes_ = trackCodes(readFileHeadAndTail(path, 8u << 20));
-    return SUCCEEDED(openError_);
+    if (!demuxer_->open())
+        return false;
+    AVFormatContext* format = demuxer_->context();
+    startMs_ = format->start_time != AV_NOPTS_VALUE ? format->start_time / 1000 : 0;
+
+    // A stream without a decoder is reported once and left out; the other
+    // one still plays.
+    std::string missing;
+    auto usable = [&](int index) {
+        if (index < 0)
+            return false;
+        const AVCodecParameters& p = *demuxer_->stream(index)->codecpar;
+        if (ff().avcodec_find_decoder(p.codec_id))
+            return true;
+        missing += (missing.empty() ? "" : ", ") + streamFormatName(p);
+        return false;
+    };
+    const int video = demuxer_->bestStream(AVMEDIA_TYPE_VIDEO);
+    const int audio = demuxer_->bestStream(AVMEDIA_TYPE_AUDIO);
+    videoStream_ = usable(video) ? video : -1;
+    audioStream_ = usable(audio) ? audio : -1;
+    if (!missing.empty())
+        window_.postMissingDecoder(missing);
+    if (videoStream_ < 0 && audioStream_ < 0)
+        return false;
+
+    if (videoStream_ >= 0) {
+        const AVStream& s = *demuxer_->stream(videoStream_);
+        videoWidth_ = s.codecpar->width;
+        videoHeight_ = s.codecpar->height;
+        AVRational rate = s.avg_frame_rate.num > 0 ? s.avg_frame_rate : s.r_frame_rate;
+        if (rate.num > 0 && rate.den > 0)
+            frameIntervalMs_ = std::clamp(static_cast<int>(1000LL * rate.den / rate.num), 5, 200);
+    }
+    durationMs_ = demuxer_->durationMs();
+    if (audioStream_ >= 0 && sound_.open(kOutputRate, kOutputChannels)) {
+        sound_.setVolume(soundVolume());
+        clock_.followSound(true);
+    }
+    for (int index : {videoStream_, audioStream_})
+        if (index >= 0)
+            demuxer_->stream(index)->discard = AVDISCARD_DEFAULT;
+    // The movie's own tracks: every sound track with a decoder, every text
+    // subtitle track (read as they come; they are small).
+    std::vector<TrackInfo> audioTracks, textTracks;
+    for (const TrackInfo& track : demuxer_->tracks(AVMEDIA_TYPE_AUDIO))
+        if (ff().avcodec_find_decoder(demuxer_->stream(track.stream)->codecpar->codec_id))
+            audioTracks.push_back(track);
+    for (const TrackInfo& track : demuxer_->tracks(AVMEDIA_TYPE_SUBTITLE)) {
+        AVStream* s = demuxer_->stream(track.stream);
+        auto decoder = std::make_unique<TextTrackDecoder>();
+        if (!TextTrackDecoder::readable(s->codecpar->codec_id) || !decoder->open(*s))
+            continue;
+        s->discard = AVDISCARD_DEFAULT;
+        textDecoders_[track.stream] = std::move(decoder);
+        textTracks.push_back(track);
+    }
+    {
+        std::lock_guard lock(mutex_);
+        audioTracks_ = std::move(audioTracks);
+        textTracks_ = std::move(textTracks);
+        textTrack_ = textTracks_.empty() ? -1 : 0;
+    }
+    // The stream's bitrate sizes the network read-ahead.
+    if (http_ && durationMs_ > 0 && http_->length() > 0)
+        http_->setBytesPerSecond(static_cast<uint64_t>(http_->length()) * 1000 / durationMs_);
+    return true;
 }
 
 void MediaSession::readerMain(std::string url) {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    const bool mf = mediaLibrariesPresent() && SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_FULL));
-    IMFSourceReader* readerRaw = nullptr;
-    if (mf && openReader(url, &readerRaw)) {
-        Com<IMFSourceReader> reader(readerRaw);
-        readLoop(reader.get());
-    } else if (!containerCodes_.empty()) {
-        // Where decoders sit inside the media source (as on Wine), a track
-        // without a decoder makes the whole source fail: name its format.
-        window_.postMissingDecoder(containerCodes_);
-    }
-    {
-        std::lock_guard lock(mutex_);
-        readerEnded_ = true;
-        changed_.notify_all();
-    }
-    if (!presenter_.joinable()) // never got as far as playing
+    const FfmpegLoad libraries = loadFfmpeg();
+    if (!libraries.api) {
+        window_.postMissingDecoder(libraries.failedLibrary);
         finish();
-    if (mf)
-        MFShutdown();
-    if (SUCCEEDED(com))
-        CoUninitialize();
-}
-
-void MediaSession::readLoop(IMFSourceReader* reader) {
-    const DWORD video = static_cast<DWORD>(MF_SOURCE_READER_FIRST_VIDEO_STREAM);
-    const DWORD audio = static_cast<DWORD>(MF_SOURCE_READER_FIRST_AUDIO_STREAM);
-    reader->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE);
-
-    // Each stream is asked for our output format; a stream without a decoder is
-    // reported once and left out, the other one still plays.
-    std::string missing;
-    auto configure = [&](DWORD stream, const GUID& major, const GUID& subtype, GUID* chosen = nullptr) {
-        IMFMediaType* nativeRaw = nullptr;
-        if (FAILED(reader->GetNativeMediaType(stream, 0, &nativeRaw)))
-            return false; // no such stream
-        Com<IMFMediaType> native(nativeRaw);
-        reader->SetStreamSelection(stream, TRUE);
-        auto ask = [&](const GUID& format) {
-            IMFMediaType* wantedRaw = nullptr;
-            MFCreateMediaType(&wantedRaw);
-            Com<IMFMediaType> wanted(wantedRaw);
-            wanted->SetGUID(MF_MT_MAJOR_TYPE, major);
-            wanted->SetGUID(MF_MT_SUBTYPE, format);
-            if (major == MFMediaType_Audio)
-                wanted->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, 16);
-            if (FAILED(reader->SetCurrentMediaType(stream, nullptr, wanted.get())))
-                return false;
-            if (chosen)
-                *chosen = format;
-            return true;
-        };
-        GUID nativeSubtype{};
-        native->GetGUID(MF_MT_SUBTYPE, &nativeSubtype);
-        // A decoder whose own output is planar 4:2:0 is taken as it is: asking it
-        // for NV12 would add a conversion pass per picture inside the platform.
-        if (chosen && (nativeSubtype == MFVideoFormat_I420 || nativeSubtype == MFVideoFormat_IYUV) &&
-            ask(nativeSubtype))
-            return true;
-        if (ask(subtype))
-            return true;
-        if (!missing.empty())
-            missing += ", ";
-        missing += formatName(nativeSubtype);
-        reader->SetStreamSelection(stream, FALSE);
-        return false;
-    };
-    GUID videoFormat = MFVideoFormat_NV12;
-    const bool haveVideo = configure(video, MFMediaType_Video, MFVideoFormat_NV12, &videoFormat);
-    const bool planarChroma = videoFormat != MFVideoFormat_NV12; // I420: a U plane, then a V plane
-    const bool haveAudio = configure(audio, MFMediaType_Audio, MFAudioFormat_PCM);
-    if (!missing.empty())
-        window_.postMissingDecoder(missing);
-    if (!haveVideo && !haveAudio)
         return;
-
-    int width = 0, height = 0, stride = 0;
-    auto readVideoType = [&] {
-        IMFMediaType* typeRaw = nullptr;
-        if (FAILED(reader->GetCurrentMediaType(video, &typeRaw)))
-            return;
-        Com<IMFMediaType> type(typeRaw);
-        UINT32 w = 0, h = 0, num = 0, den = 0;
-        MFGetAttributeSize(type.get(), MF_MT_FRAME_SIZE, &w, &h);
-        width = static_cast<int>(w);
-        height = static_cast<int>(h);
-        UINT32 defaultStride = 0;
-        stride = SUCCEEDED(type->GetUINT32(MF_MT_DEFAULT_STRIDE, &defaultStride))
-                     ? std::abs(static_cast<int>(static_cast<INT32>(defaultStride)))
-                     : width;
-        if (SUCCEEDED(MFGetAttributeRatio(type.get(), MF_MT_FRAME_RATE, &num, &den)) && num > 0 && den > 0) {
-            std::lock_guard lock(mutex_);
-            frameIntervalMs_ = std::clamp(static_cast<int>(1000ull * den / num), 5, 200);
-        }
-        videoWidth_ = width;
-        videoHeight_ = height;
-    };
-    if (haveVideo)
-        readVideoType();
-    if (haveAudio) {
-        IMFMediaType* typeRaw = nullptr;
-        if (SUCCEEDED(reader->GetCurrentMediaType(audio, &typeRaw))) {
-            Com<IMFMediaType> type(typeRaw);
-            const UINT32 rate = MFGetAttributeUINT32(type.get(), MF_MT_AUDIO_SAMPLES_PER_SECOND, 44100);
-            const UINT32 channels = MFGetAttributeUINT32(type.get(), MF_MT_AUDIO_NUM_CHANNELS, 2);
-            audioClock_ = audio_.open(static_cast<int>(rate), static_cast<int>(channels));
-        }
     }
-    PROPVARIANT durationVar;
-    PropVariantInit(&durationVar);
-    if (SUCCEEDED(reader->GetPresentationAttribute(static_cast<DWORD>(MF_SOURCE_READER_MEDIASOURCE),
-                                                   MF_PD_DURATION, &durationVar)))
-        durationMs_ = static_cast<int>(durationVar.uhVal.QuadPart / 10'000);
-    PropVariantClear(&durationVar);
-    {
-        // The stream's bitrate sizes the network read-ahead.
-        std::lock_guard lock(mutex_);
-        if (http_ && durationMs_ > 0 && http_->length() > 0)
-            http_->setBytesPerSecond(static_cast<uint64_t>(http_->length()) * 1000 / durationMs_);
+    if (!openSource(url) || !openMedia()) {
+        finish();
+        return;
     }
-
     {
         std::lock_guard lock(mutex_);
         if (stopping_)
             return;
         state_ = paused_ ? APLAYER_STATE_PAUSED : APLAYER_STATE_PLAYING;
-        hasVideo_ = haveVideo;
+        videoEnded_ = videoStream_ < 0;
+        audioEnded_ = audioStream_ < 0;
+        clock_.set(0);
     }
     presenter_ = std::thread([this] { presenterMain(); });
+    if (videoStream_ >= 0)
+        video_ = std::thread([this] { videoMain(); });
+    if (audioStream_ >= 0)
+        audio_ = std::thread([this] { audioMain(); });
+    demuxLoop();
+}
 
-    int discardBefore = -1;
-    std::map<DWORD, bool> streamIsVideo;
-    bool videoEnded = !haveVideo, audioEnded = !haveAudio;
+// ---- reading ----
+
+int64_t MediaSession::packetMs(const AVPacket& packet) const {
+    const AVStream* s = demuxer_->stream(packet.stream_index);
+    return packet.duration > 0 ? toMs(packet.duration, s->time_base) : 0;
+}
+
+bool MediaSession::queuesFull() const {
+    if (videoPackets_.bytes + audioPackets_.bytes >= kMaxQueuedPacketBytes)
+        return true;
+    return (videoStream_ < 0 || videoPackets_.enough()) && (audioStream_ < 0 || audioPackets_.enough());
+}
+
+void MediaSession::markEnded(bool video) {
+    (video ? videoEnded_ : audioEnded_) = true;
+    if (video || videoStream_ < 0)
+        seekingNow_ = false; // nothing more will land for this seek
+    changed_.notify_all();
+}
+
+void MediaSession::demuxLoop() {
+    PacketPtr packet(ff().av_packet_alloc());
+    if (!packet)
+        return;
     for (;;) {
         int target = -1;
         {
             std::unique_lock lock(mutex_);
-            // Wait for room, a seek or the end of the session.
-            changed_.wait(lock, [&] {
-                if (stopping_ || seekPending_)
-                    return true;
-                if (videoEnded && audioEnded)
-                    return false; // at the end: only a seek or a stop wakes us
-                const bool videoFull = frames_.size() >= kMaxQueuedFrames;
-                const bool audioFull =
-                    audioClock_ && const_cast<AudioOutput&>(audio_).queuedMs() > kMaxQueuedAudioMs;
-                return !videoFull && !audioFull;
-            });
+            changed_.wait(lock, [&] { return stopping_ || seekPending_ || (!demuxEnded_ && !queuesFull()); });
             if (stopping_)
                 return;
             if (seekPending_) {
+                if (pendingAudioStream_ >= 0) {
+                    demuxer_->stream(audioStream_)->discard = AVDISCARD_ALL;
+                    audioStream_ = pendingAudioStream_;
+                    demuxer_->stream(audioStream_)->discard = AVDISCARD_DEFAULT;
+                    pendingAudioStream_ = -1;
+                }
                 target = seekTarget_;
-                seekingNow_ = true;
                 seekPending_ = false;
+                seekingNow_ = true;
+                ++generation_;
+                generationTargetMs_ = target;
+                videoPackets_.clear();
+                audioPackets_.clear();
+                for (Frame& f : frames_)
+                    recycle(std::move(f));
                 frames_.clear();
-                readerEnded_ = false;
+                demuxEnded_ = false;
+                videoEnded_ = videoStream_ < 0;
+                audioEnded_ = audioStream_ < 0;
+                clock_.set(target); // drops the sound queued so far
+                showNextWhilePaused_ = paused_;
+                changed_.notify_all();
             }
         }
         if (target >= 0) {
-            PROPVARIANT at;
-            PropVariantInit(&at);
-            at.vt = VT_I8;
-            at.hVal.QuadPart = static_cast<LONGLONG>(target) * 10'000;
-            reader->SetCurrentPosition(GUID_NULL, at);
-            discardBefore = target;
-            videoEnded = !haveVideo;
-            audioEnded = !haveAudio;
-            std::lock_guard lock(mutex_);
-            clockSet(target);
-            clockStarted_ = true;
-            showNextWhilePaused_ = paused_;
+            demuxer_->seek(target);
+            continue;
         }
+        const int result = demuxer_->read(packet.get());
+        if (result >= 0 && textDecoders_.count(packet->stream_index)) {
+            takeTextPacket(*packet);
+            ff().av_packet_unref(packet.get());
+            continue;
+        }
+        std::lock_guard lock(mutex_);
+        if (result < 0) {
+            // The end, a broken file or a dropped connection: play what we have.
+            if (result != AVERROR(EAGAIN))
+                demuxEnded_ = true;
+            changed_.notify_all();
+            continue;
+        }
+        const int index = packet->stream_index;
+        if (seekPending_ || (index != videoStream_ && index != audioStream_)) {
+            ff().av_packet_unref(packet.get());
+            continue;
+        }
+        AVPacket* queued = ff().av_packet_alloc();
+        if (!queued) {
+            ff().av_packet_unref(packet.get());
+            continue;
+        }
+        ff().av_packet_move_ref(queued, packet.get());
+        (index == videoStream_ ? videoPackets_ : audioPackets_).push(queued, packetMs(*queued));
+        changed_.notify_all();
+    }
+}
 
-        DWORD streamIndex = 0, flags = 0;
-        LONGLONG timestamp = 0;
-        IMFSample* sampleRaw = nullptr;
-        const HRESULT hr = reader->ReadSample(static_cast<DWORD>(MF_SOURCE_READER_ANY_STREAM), 0,
-                                              &streamIndex, &flags, &timestamp, &sampleRaw);
-        Com<IMFSample> sample(sampleRaw);
-        if (FAILED(hr) || (flags & MF_SOURCE_READERF_ERROR)) {
-            videoEnded = audioEnded = true; // a broken file or a dropped connection: play what we have
-        } else {
-            // Which stream a sample comes from: asked once per stream, not per sample.
-            auto kind = streamIsVideo.find(streamIndex);
-            if (kind == streamIsVideo.end()) {
-                IMFMediaType* probe = nullptr;
-                bool videoStream = false;
-                if (haveVideo && SUCCEEDED(reader->GetCurrentMediaType(streamIndex, &probe))) {
-                    GUID major{};
-                    probe->GetGUID(MF_MT_MAJOR_TYPE, &major);
-                    videoStream = major == MFMediaType_Video;
-                    probe->Release();
-                }
-                kind = streamIsVideo.emplace(streamIndex, videoStream).first;
+// ---- decoding ----
+
+void MediaSession::videoMain() {
+    VideoDecoder decoder;
+    FramePtr frame(ff().av_frame_alloc());
+    SwsContext* scaler = nullptr;
+    const AVStream* stream = demuxer_->stream(videoStream_);
+    if (!frame || !decoder.open(*stream)) {
+        window_.postMissingDecoder(streamFormatName(*stream->codecpar));
+        std::lock_guard lock(mutex_);
+        markEnded(true);
+        return;
+    }
+    int generation = 0, discardBefore = -1;
+    bool drained = false;
+    for (;;) {
+        PacketPtr packet;
+        bool drain = false, flush = false;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] {
+                return stopping_ || generation != generation_ || !videoPackets_.packets.empty() ||
+                       (demuxEnded_ && !drained);
+            });
+            if (stopping_)
+                break;
+            if (generation != generation_) {
+                generation = generation_;
+                discardBefore = generationTargetMs_;
+                drained = false;
+                flush = true;
+            } else if (!videoPackets_.packets.empty()) {
+                packet.reset(videoPackets_.pop());
+                changed_.notify_all(); // room for the reader
+            } else {
+                drain = drained = true;
             }
-            const bool isVideo = kind->second;
-            if (flags & MF_SOURCE_READERF_ENDOFSTREAM)
-                (isVideo ? videoEnded : audioEnded) = true;
-            if (isVideo && (flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED))
-                readVideoType();
-            const int ms = static_cast<int>(timestamp / 10'000);
-            if (sample && isVideo && width > 0 && height > 0) {
-                withSampleBytes(sample.get(), [&](const BYTE* data, DWORD length) {
-                    const int pitch = stride > 0 ? stride : width;
-                    // The planes may be padded below: find the luma plane's height from the size.
-                    const int planeHeight = pitch > 0 ? static_cast<int>(length * 2 / 3 / pitch) : 0;
-                    const bool keep = discardBefore < 0 || ms + frameIntervalMs_ > discardBefore;
-                    if (planeHeight < height || !keep)
-                        return;
-                    Frame frame;
-                    frame.ms = ms;
-                    frame.nv12.width = width & ~1;
-                    frame.nv12.height = height & ~1;
-                    frame.nv12.stride = pitch;
-                    {
-                        std::lock_guard lock(mutex_);
-                        if (!spareBuffers_.empty()) {
-                            frame.nv12.data = std::move(spareBuffers_.back());
-                            spareBuffers_.pop_back();
-                        }
-                    }
-                    const size_t lumaBytes = static_cast<size_t>(pitch) * frame.nv12.height;
-                    frame.nv12.data.resize(lumaBytes + lumaBytes / 2);
-                    std::memcpy(frame.nv12.data.data(), data, lumaBytes);
-                    const BYTE* chroma = data + static_cast<size_t>(pitch) * planeHeight;
-                    uint8_t* chromaOut = frame.nv12.data.data() + lumaBytes;
-                    if (planarChroma) {
-                        // Woven into NV12 while copying: one pass either way.
-                        const int chromaPitch = pitch / 2;
-                        const BYTE* vPlane = chroma + static_cast<size_t>(chromaPitch) * (planeHeight / 2);
-                        for (int row = 0; row < frame.nv12.height / 2; ++row)
-                            interleaveChroma(chroma + static_cast<size_t>(row) * chromaPitch,
-                                             vPlane + static_cast<size_t>(row) * chromaPitch,
-                                             chromaOut + static_cast<size_t>(row) * pitch, chromaPitch);
-                    } else {
-                        std::memcpy(chromaOut, chroma, lumaBytes / 2);
-                    }
+        }
+        if (flush) {
+            decoder.flush();
+            continue;
+        }
+        auto receiveAll = [&] {
+            while (decoder.receive(frame.get()) == 0) {
+                const int64_t pts = frame->best_effort_timestamp;
+                const int64_t ms = pts == AV_NOPTS_VALUE ? 0 : toMs(pts, stream->time_base) - startMs_;
+                Frame out;
+                {
                     std::lock_guard lock(mutex_);
-                    if (!seekPending_) {
-                        frames_.push_back(std::move(frame));
-                        seekingNow_ = false;
-                        discardBefore = -1;
-                        changed_.notify_all();
+                    if (generation != generation_ || stopping_) {
+                        ff().av_frame_unref(frame.get());
+                        return;
                     }
-                });
-            } else if (sample && !isVideo && audioClock_) {
-                if (discardBefore < 0 || !haveVideo) {
-                    withSampleBytes(sample.get(), [&](const BYTE* data, DWORD length) {
-                        const int volume = config_.flag(APLAYER_ITEM_MUTE) ? 0 : volume_.load();
-                        audio_.write(data, length, volume);
-                    });
+                    // After a seek, nothing before the target is shown: the
+                    // picture that covers it is the first.
+                    if (discardBefore >= 0 && ms + frameIntervalMs_ <= discardBefore) {
+                        ff().av_frame_unref(frame.get());
+                        continue;
+                    }
+                    if (!spareBuffers_.empty()) {
+                        out.nv12.data = std::move(spareBuffers_.back());
+                        spareBuffers_.pop_back();
+                    }
                 }
-                if (!haveVideo)
+                out.ms = ms;
+                const bool converted = toNv12(*frame, out.nv12, scaler);
+                ff().av_frame_unref(frame.get());
+                if (!converted)
+                    continue;
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] {
+                    return stopping_ || generation != generation_ || frames_.size() < kMaxQueuedFrames;
+                });
+                if (stopping_ || generation != generation_) {
+                    recycle(std::move(out));
+                    return;
+                }
+                if (frames_.empty() && videoWidth_ != out.nv12.width) {
+                    videoWidth_ = out.nv12.width;
+                    videoHeight_ = out.nv12.height;
+                }
+                frames_.push_back(std::move(out));
+                seekingNow_ = false;
+                discardBefore = -1;
+                changed_.notify_all();
+            }
+        };
+        const int sent = decoder.send(drain ? nullptr : packet.get());
+        receiveAll();
+        if (sent == AVERROR(EAGAIN) && !drain) {
+            decoder.send(packet.get());
+            receiveAll();
+        }
+        if (drain) {
+            std::lock_guard lock(mutex_);
+            if (generation == generation_)
+                markEnded(true);
+        }
+    }
+    releaseScaler(scaler);
+}
+
+void MediaSession::audioMain() {
+    auto decoder = std::make_unique<AudioDecoder>();
+    FramePtr frame(ff().av_frame_alloc());
+    const AVStream* stream = demuxer_->stream(audioStream_);
+    if (!frame || !decoder->open(*stream)) {
+        window_.postMissingDecoder(streamFormatName(*stream->codecpar));
+        std::lock_guard lock(mutex_);
+        markEnded(false);
+        return;
+    }
+    int streamIndex = audioStream_;
+    constexpr int64_t samplesPerMs = kOutputRate / 1000;
+    int generation = 0;
+    int64_t baseMs = 0;  // where the generation's sound starts
+    int64_t written = 0; // samples per channel written since then
+    bool drained = false;
+    std::vector<int16_t> pcm;
+    for (;;) {
+        PacketPtr packet;
+        bool drain = false, flush = false;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] {
+                return stopping_ || generation != generation_ || !audioPackets_.packets.empty() ||
+                       (demuxEnded_ && !drained);
+            });
+            if (stopping_)
+                break;
+            if (generation != generation_) {
+                generation = generation_;
+                baseMs = generationTargetMs_;
+                written = 0;
+                drained = false;
+                flush = true;
+                if (streamIndex != audioStream_) {
+                    // Another sound track: a decoder of its own.
+                    streamIndex = audioStream_;
+                    stream = demuxer_->stream(streamIndex);
+                    decoder = std::make_unique<AudioDecoder>();
+                    if (!decoder->open(*stream)) {
+                        window_.postMissingDecoder(streamFormatName(*stream->codecpar));
+                        decoder.reset();
+                    }
+                }
+            } else if (!audioPackets_.packets.empty()) {
+                packet.reset(audioPackets_.pop());
+                changed_.notify_all();
+            } else {
+                drain = drained = true;
+            }
+        }
+        if (!decoder) {
+            // A track that cannot be decoded plays as silence: the picture goes on.
+            std::lock_guard lock(mutex_);
+            if (drain && generation == generation_)
+                markEnded(false);
+            continue;
+        }
+        if (flush) {
+            decoder->flush();
+            continue;
+        }
+        auto receiveAll = [&] {
+            while (decoder->receive(frame.get()) == 0) {
+                const int64_t pts = frame->best_effort_timestamp;
+                pcm.clear();
+                const bool converted = decoder->convert(*frame, pcm);
+                ff().av_frame_unref(frame.get());
+                if (!converted || pcm.empty())
+                    continue;
+                // Lay the sound on the generation's timeline: fill a gap before
+                // it with silence, cut what lies before where we are (the part
+                // before a seek's target, an overlap).
+                const int64_t atMs = baseMs + written / samplesPerMs;
+                const int64_t ms = pts == AV_NOPTS_VALUE ? atMs : toMs(pts, stream->time_base) - startMs_;
+                size_t skip = 0;
+                if (ms > atMs + kSlackMs) {
+                    const int64_t silence = std::min(ms - atMs, kMaxSilenceMs) * samplesPerMs;
+                    pcm.insert(pcm.begin(), static_cast<size_t>(silence) * kOutputChannels, 0);
+                } else if (ms < atMs - kSlackMs) {
+                    skip = std::min(pcm.size(),
+                                    static_cast<size_t>((atMs - ms) * samplesPerMs) * kOutputChannels);
+                }
+                const size_t count = pcm.size() - skip;
+                if (count == 0)
+                    continue;
+                std::unique_lock lock(mutex_);
+                // Hand over no more than a little ahead of what is heard.
+                for (;;) {
+                    if (stopping_ || generation != generation_)
+                        return;
+                    const int ahead = clock_.followsSound()
+                                          ? sound_.queuedMs()
+                                          : static_cast<int>(baseMs + written / samplesPerMs) - clock_.now();
+                    if (ahead < kSoundAheadMs)
+                        break;
+                    changed_.wait_for(lock, std::chrono::milliseconds(10));
+                }
+                if (clock_.followsSound())
+                    sound_.write(pcm.data() + skip, count);
+                written += static_cast<int64_t>(count / kOutputChannels);
+                if (videoStream_ < 0)
                     seekingNow_ = false;
             }
+        };
+        const int sent = decoder->send(drain ? nullptr : packet.get());
+        receiveAll();
+        if (sent == AVERROR(EAGAIN) && !drain) {
+            decoder->send(packet.get());
+            receiveAll();
         }
-        if (videoEnded && audioEnded) {
+        if (drain) {
             std::lock_guard lock(mutex_);
-            readerEnded_ = true;
-            seekingNow_ = false;
-            changed_.notify_all();
+            if (generation == generation_)
+                markEnded(false);
         }
     }
 }
@@ -649,7 +773,7 @@ void MediaSession::present(const Frame& frame) {
     // Subtitles go on after the picture settings, so turned or mirrored
     // pictures keep readable text.
     if (config_.get(APLAYER_ITEM_SUBTITLE_VISIBLE) != "0") {
-        const SubtitleTrack::Snapshot track = subtitles_.current();
+        const SubtitleTrack::Snapshot track = shownSubtitles();
         if (track.cues && !track.cues->empty() && !picture_.empty()) {
             const int at = static_cast<int>(frame.ms) - config_.number(APLAYER_ITEM_SUBTITLE_DELAY, 0);
             subtitleRenderer_.draw(picture_.pixels.data(), picture_.width, picture_.height,
@@ -680,14 +804,14 @@ void MediaSession::finish() {
 // byte offset of the position (by the average bitrate) plus some seconds.
 void MediaSession::paceNetwork() {
     const int duration = durationMs_.load();
-    if (!http_ || duration <= 0 || seekPending_ || seekingNow_ || !clockStarted_)
+    if (!http_ || duration <= 0 || seekPending_ || seekingNow_ || !clock_.started())
         return;
     const int64_t length = http_->length();
     if (length <= 0)
         return;
     const uint64_t bytesPerSecond = static_cast<uint64_t>(length) * 1000 / static_cast<uint64_t>(duration);
     const uint64_t lead = std::max<uint64_t>(kPaceMinLeadBytes, bytesPerSecond * kPaceLeadSeconds);
-    const uint64_t shown = static_cast<uint64_t>(length) * static_cast<uint64_t>(std::max(clockNow(), 0)) /
+    const uint64_t shown = static_cast<uint64_t>(length) * static_cast<uint64_t>(std::max(clock_.now(), 0)) /
                            static_cast<uint64_t>(duration);
     const uint64_t limit = shown + lead;
     if (limit >= pacedTo_ + kPaceStepBytes || limit + kPaceStepBytes <= pacedTo_ || pacedTo_ == 0) {
@@ -704,10 +828,16 @@ void MediaSession::presenterMain() {
         present(frame);
         lock.lock();
     };
+    const bool hasVideo = videoStream_ >= 0;
     for (;;) {
         if (stopping_)
             return;
         paceNetwork();
+        const bool pending = seekPending_ || seekingNow_;
+        const bool ended = videoEnded_ && audioEnded_ && !pending;
+        // Sound that has run out before the picture hands the clock over.
+        if (hasVideo && audioEnded_ && !pending && clock_.followsSound() && sound_.queuedMs() == 0)
+            clock_.leaveSound();
         if (repaint_) {
             repaint_ = false;
             if (lastFrame_ && (paused_ || frames_.empty())) {
@@ -716,39 +846,34 @@ void MediaSession::presenterMain() {
                 continue;
             }
         }
-        const bool pending = seekPending_ || seekingNow_;
-        if (frames_.empty() && !hasVideo_) {
+        const bool soundLeft = clock_.followsSound() && sound_.queuedMs() > 0;
+        if (frames_.empty() && !hasVideo) {
             // Sound only: the clock runs while not paused; the end comes when the
-            // card has played everything.
-            if (!paused_ && !pending) {
-                if (!clockStarted_) {
-                    clockSet(0);
-                    clockStarted_ = true;
-                }
-                clockRun(true);
-            }
-            if (readerEnded_ && !pending && (!audioClock_ || audio_.queuedMs() == 0)) {
+            // device has played everything.
+            if (!paused_ && !pending)
+                clock_.run(true);
+            if (ended && !soundLeft) {
                 state_ = APLAYER_STATE_IDLE; // under the lock: a seek from now on is refused, not lost
                 lock.unlock();
                 finish();
                 return;
             }
-            changed_.wait_for(lock, std::chrono::milliseconds(50));
+            changed_.wait_for(lock, std::chrono::milliseconds(20));
             continue;
         }
         if (frames_.empty()) {
-            if (readerEnded_ && !pending) {
+            if (ended && !soundLeft) {
                 state_ = APLAYER_STATE_IDLE; // under the lock: a seek from now on is refused, not lost
                 lock.unlock();
                 finish(); // end of media: idle again, the logo comes back
                 return;
             }
             // Out of pictures while playing: the network is behind.
-            if (!paused_ && http_ && http_->waiting() && clockStarted_) {
-                clockRun(false);
+            if (!paused_ && !videoEnded_ && http_ && http_->waiting() && clock_.running()) {
+                clock_.run(false);
                 state_ = APLAYER_STATE_BUFFERING;
             }
-            changed_.wait_for(lock, std::chrono::milliseconds(50));
+            changed_.wait_for(lock, std::chrono::milliseconds(20));
             continue;
         }
         if (paused_) {
@@ -757,7 +882,6 @@ void MediaSession::presenterMain() {
                 showNextWhilePaused_ = false;
                 auto frame = std::make_shared<Frame>(std::move(frames_.front()));
                 frames_.pop_front();
-                clockSet(static_cast<int>(frame->ms));
                 replaceLastFrame(frame);
                 changed_.notify_all();
                 presentUnlocked(*frame);
@@ -770,17 +894,12 @@ void MediaSession::presenterMain() {
             state_ = APLAYER_STATE_PLAYING;
             bufferPercent_ = 100;
         }
+        clock_.run(true);
         Frame& next = frames_.front();
-        if (!clockStarted_) {
-            clockSet(static_cast<int>(next.ms));
-            clockStarted_ = true;
-        }
-        if (!clockRunning_)
-            clockRun(true);
-        const int now = clockNow();
+        const int now = clock_.now();
         const int due = static_cast<int>(next.ms);
         if (due > now) {
-            changed_.wait_for(lock, std::chrono::milliseconds(std::min(due - now, 50)));
+            changed_.wait_for(lock, std::chrono::milliseconds(std::clamp(due - now, 1, 20)));
             continue;
         }
         if (now - due > frameIntervalMs_ && frames_.size() > 1) {

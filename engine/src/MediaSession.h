@@ -1,27 +1,37 @@
-// One opened medium: demux and decode on a reader thread (Media Foundation's
-// source reader, video as NV12, audio as PCM), presentation on a presenter
-// thread against the playback clock. Created by an open, ended by close.
+// One opened movie: created by an open, ended by close. Its stages each have
+// a thread and files of their own:
+//   reader     media/ByteSource + media/Demuxer: bytes to packets, seeks
+//   video      media/VideoDecoder: packets to NV12 pictures, in a short queue
+//   audio      media/AudioDecoder + media/SoundOutput: packets to the device
+//   presenter  the pictures shown against media/PlaybackClock
+// This class owns the queues between them and the commands from the caller.
 #pragma once
 
-#include "AudioOutput.h"
 #include "ConfigStore.h"
 #include "EngineWindow.h"
 #include "FrameConverter.h"
 #include "HttpSource.h"
 #include "SubtitleRenderer.h"
 #include "SubtitleTrack.h"
+#include "media/ByteSource.h"
+#include "media/Demuxer.h"
+#include "media/TextTrackDecoder.h"
+#include "media/PlaybackClock.h"
+#include "media/SoundOutput.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <map>
+#include <set>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-struct IMFSourceReader;
+struct AVPacket;
 
 namespace engine {
 
@@ -53,26 +63,53 @@ class MediaSession {
     bool seek(int ms);
     void cookieArrived();  // item 1105 has been set since the open
     void pictureChanged(); // picture items changed: repaint a paused picture
+    void volumeChanged();  // the volume or the mute item changed
+
+    // The movie's own sound tracks and text subtitle tracks: a line per
+    // track, "number<TAB>language<TAB>codec<TAB>title", numbers from 0.
+    std::string trackList(bool audio) const;
+    // The track playing (sound) or shown (subtitles), -1 for none.
+    int chosenTrack(bool audio) const;
+    // A new sound track plays on from the current position; a subtitle track
+    // chosen here is shown instead of a subtitle file (-1: none of the
+    // movie's own). False for a number the movie does not have.
+    bool chooseTrack(bool audio, int number);
 
   private:
     struct Frame {
         int64_t ms = 0;
         Nv12Frame nv12;
     };
+    struct PacketQueue {
+        std::deque<AVPacket*> packets;
+        size_t bytes = 0;
+        int64_t durationMs = 0;
+        void push(AVPacket* packet, int64_t ms);
+        AVPacket* pop(); // null when empty
+        void clear();
+        bool enough() const;
+    };
 
     void readerMain(std::string url);
+    bool openSource(const std::string& url);
+    bool openMedia();
+    void demuxLoop();
+    void videoMain();
+    void audioMain();
     void presenterMain();
-    bool openReader(const std::string& url, IMFSourceReader** reader);
-    void readLoop(IMFSourceReader* reader);
     void present(const Frame& frame);                    // presenter thread
     void recycle(Frame&& frame);                         // caller holds mutex_
     void replaceLastFrame(std::shared_ptr<Frame> frame); // caller holds mutex_
-    void finish();      // end of media or failure: idle with the logo
-    void paceNetwork(); // caller holds mutex_
+    void finish();                                       // end of media or failure: idle with the logo
+    void paceNetwork();                                  // caller holds mutex_
+    bool queuesFull() const;                             // caller holds mutex_
+    void markEnded(bool video);                          // caller holds mutex_
+    int64_t packetMs(const AVPacket& packet) const;
+    void takeTextPacket(AVPacket& packet); // reader thread
+    void requestSeek(int ms);              // caller holds mutex_
+    SubtitleTrack::Snapshot shownSubtitles() const;
+    int soundVolume() const;
     PictureSettings pictureSettings() const;
-    int clockNow() const;    // caller holds mutex_
-    void clockSet(int ms);   // caller holds mutex_
-    void clockRun(bool run); // caller holds mutex_
 
     EngineWindow& window_;
     ConfigStore& config_;
@@ -86,38 +123,59 @@ class MediaSession {
     std::atomic<int> bufferPercent_{100};
     std::atomic<uint64_t> presented_{0}, dropped_{0};
     std::atomic<bool> seekPending_{false}, seekingNow_{false};
-    std::atomic<int64_t> fileBytes_{0};
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool stopping_ = false;
     bool paused_ = false;
-    bool readerEnded_ = false;
     bool cookieSet_ = false;
     bool repaint_ = false;
     bool showNextWhilePaused_ = false;
-    bool hasVideo_ = false;
-    HRESULT openError_ = S_OK;
-    std::string containerCodes_;
     int seekTarget_ = 0;
     int frameIntervalMs_ = 40;
+
+    // What the reader opened; set once on the reader thread before the other
+    // stages start, read by them and (under mutex_) by stop().
+    std::shared_ptr<ByteSource> source_;
+    std::shared_ptr<HttpSource> http_;
+    std::unique_ptr<Demuxer> demuxer_;
+    int videoStream_ = -1, audioStream_ = -1;
+    int64_t startMs_ = 0; // the container's first time stamp: position 0
+
+    // Tracks. The sound track may change (under mutex_, applied by the reader
+    // with a seek to where playback is); text tracks are all read as they
+    // come, so that switching between them is immediate.
+    std::vector<TrackInfo> audioTracks_, textTracks_;
+    int pendingAudioStream_ = -1;
+    int textTrack_ = -1;      // number among textTracks_, -1 for none
+    bool textChosen_ = false; // chosen by the caller: shown before a subtitle file
+    struct TextCues {
+        std::vector<Cue> cues;
+        std::set<std::pair<int, std::wstring>> seen; // a seek brings cues again
+    };
+    std::map<int, TextCues> textCues_; // by stream index
+    std::shared_ptr<const CueIndex> textShown_;
+    uint64_t textGeneration_ = 0;
+    std::map<int, std::unique_ptr<TextTrackDecoder>> textDecoders_; // reader thread
+
+    // Each seek starts a generation; the decoders flush when it changes and
+    // drop what comes before its target.
+    int generation_ = 0;
+    int generationTargetMs_ = 0;
+    PacketQueue videoPackets_, audioPackets_;
+    bool demuxEnded_ = false;
+    bool videoEnded_ = true, audioEnded_ = true;
     std::deque<Frame> frames_;
     std::shared_ptr<Frame> lastFrame_;
     std::vector<std::vector<uint8_t>> spareBuffers_; // NV12 buffers of presented frames
     Picture picture_; // presenter thread: swapped with the window's shown picture
-    std::shared_ptr<HttpSource> http_;
     uint64_t pacedTo_ = 0;
 
-    // Playback clock: the system clock, or the sound card's when sound plays.
-    bool clockStarted_ = false;
-    bool clockRunning_ = false;
-    int clockBaseMs_ = 0;
-    int64_t clockStartUs_ = 0;
-    AudioOutput audio_;
-    bool audioClock_ = false;
+    SoundOutput sound_;
+    PlaybackClock clock_{sound_};
 
     FrameConverter converter_;
-    std::thread reader_, presenter_;
+    std::thread reader_, video_, audio_, presenter_;
 };
 
 } // namespace engine

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace engine {
 
@@ -108,11 +109,21 @@ uint64_t Player::framesDropped() const {
 
 void Player::setVolume(int volume) {
     volume_ = std::clamp(volume, 0, 100);
+    if (auto s = session())
+        s->volumeChanged();
 }
 
 void Player::setConfig(int item, std::string value) {
-    if (item == APLAYER_ITEM_TOTAL_BYTES || item == APLAYER_ITEM_READ_BYTES)
+    if (item == APLAYER_ITEM_TOTAL_BYTES || item == APLAYER_ITEM_READ_BYTES ||
+        item == APLAYER_ITEM_AUDIO_TRACKS || item == APLAYER_ITEM_SUBTITLE_TRACKS)
         return; // read only
+    if (item == APLAYER_ITEM_AUDIO_TRACK || item == APLAYER_ITEM_SUBTITLE_TRACK) {
+        char* end = nullptr;
+        const long number = std::strtol(value.c_str(), &end, 10);
+        if (auto s = session(); s && end != value.c_str() && *end == '\0')
+            s->chooseTrack(item == APLAYER_ITEM_AUDIO_TRACK, static_cast<int>(number));
+        return;
+    }
     if (item == APLAYER_ITEM_SUBTITLE_SOURCE) {
         // Kept by the track, which also sets it to the file found beside a movie.
         std::string cookie = config_.get(APLAYER_ITEM_SUBTITLE_COOKIE);
@@ -127,6 +138,8 @@ void Player::setConfig(int item, std::string value) {
         return;
     if (item == APLAYER_ITEM_COOKIE)
         s->cookieArrived();
+    else if (item == APLAYER_ITEM_MUTE)
+        s->volumeChanged();
     else if ((item >= APLAYER_ITEM_BRIGHTNESS && item <= APLAYER_ITEM_HUE) ||
              (item >= APLAYER_ITEM_FLIP_H && item <= APLAYER_ITEM_COMPARE) ||
              item == APLAYER_ITEM_SUBTITLE_DELAY || item == APLAYER_ITEM_SUBTITLE_VISIBLE)
@@ -143,6 +156,12 @@ const char* Player::configText(int item) {
         text = std::to_string(bytes);
     } else if (item == APLAYER_ITEM_SUBTITLE_SOURCE) {
         text = subtitles_.source();
+    } else if (item == APLAYER_ITEM_AUDIO_TRACKS || item == APLAYER_ITEM_SUBTITLE_TRACKS) {
+        auto s = session();
+        text = s ? s->trackList(item == APLAYER_ITEM_AUDIO_TRACKS) : std::string();
+    } else if (item == APLAYER_ITEM_AUDIO_TRACK || item == APLAYER_ITEM_SUBTITLE_TRACK) {
+        auto s = session();
+        text = std::to_string(s ? s->chosenTrack(item == APLAYER_ITEM_AUDIO_TRACK) : -1);
     } else {
         text = config_.get(item);
     }

@@ -288,6 +288,27 @@ std::vector<Cue> parseSubtitles(const std::wstring& text) {
     return ass ? parseAss(lines) : parseTimedBlocks(lines);
 }
 
+Cue cueFromAssEvent(const std::string& utf8Event, int startMs, int endMs) {
+    Cue cue;
+    cue.startMs = startMs;
+    cue.endMs = endMs;
+    const std::wstring event = fromCodePage(CP_UTF8, utf8Event.data(), utf8Event.size());
+    size_t at = 0;
+    for (int field = 0; field < 8 && at != std::wstring::npos; ++field) {
+        at = event.find(L',', at);
+        if (at != std::wstring::npos)
+            ++at;
+    }
+    if (at == std::wstring::npos)
+        return cue;
+    std::wstring text = stripMarkup(event.substr(at), cue.top);
+    replaceAllIn(text, L"\\N", L"\n");
+    replaceAllIn(text, L"\\n", L"\n");
+    replaceAllIn(text, L"\\h", L" ");
+    cue.text = trim(text);
+    return cue;
+}
+
 std::vector<const Cue*> cuesAt(const std::vector<Cue>& cues, int ms) {
     std::vector<const Cue*> showing;
     for (const Cue& cue : cues)

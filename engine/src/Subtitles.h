@@ -24,6 +24,11 @@ std::wstring decodeSubtitleBytes(const std::string& bytes);
 // file order. A malformed cue is skipped, never the rest of the file.
 std::vector<Cue> parseSubtitles(const std::wstring& text);
 
+// A cue from one event of an ASS track as decoders give it
+// ("ReadOrder,Layer,Style,Name,MarginL,MarginR,MarginV,Effect,Text"), in
+// UTF-8, with its markup removed as in files. Empty text when it has none.
+Cue cueFromAssEvent(const std::string& utf8Event, int startMs, int endMs);
+
 // The cues showing at `ms` (start <= ms < end), overlapping ones together,
 // in the order they start. Goes through every cue: for a loaded file, which
 // may hold hundreds of thousands, CueIndex answers the same faster.

@@ -109,8 +109,18 @@ TEST(Startup, EmptyFolderGetsTheEngineAndTheFourWindowsInPlace) {
     FoundWindows w;
     ASSERT_TRUE(program.waitForWindows(w));
 
-    // The engine library was written from the program's own image.
-    EXPECT_EQ(readFile(folder.file(L"APlayerCaller.dll")), readFile(binDirectory() + L"\\APlayerCaller.dll"));
+    // The engine library was written from the program's own image, and so
+    // were the decoding libraries it loads, with their licence and version.
+    for (const wchar_t* name : {L"APlayerCaller.dll", L"avutil-57.dll", L"swresample-4.dll", L"swscale-6.dll",
+                                L"avcodec-59.dll", L"avformat-59.dll"})
+        EXPECT_EQ(readFile(folder.file(name)), readFile(binDirectory() + L"\\" + name))
+            << corvina::wideToGbk(name);
+    auto text = [&](const wchar_t* name) {
+        const std::vector<uint8_t> bytes = readFile(folder.file(name));
+        return std::string(bytes.begin(), bytes.end());
+    };
+    EXPECT_NE(text(L"COPYING.LGPLv2.1").find("LESSER GENERAL PUBLIC LICENSE"), std::string::npos);
+    EXPECT_NE(text(L"ffmpeg-version.txt").find("FFmpeg 5.1"), std::string::npos);
 
     const RECT m = windowRect(w.main);
     EXPECT_EQ(m.right - m.left, 858);
@@ -231,7 +241,8 @@ TEST(Startup, WindowsComeUpWithoutTheNetworkChooserOrMediaLibraries) {
     ASSERT_TRUE(program.waitForWindows(w));
     const std::set<std::string> loaded = loadedModules(program.pid());
     ASSERT_TRUE(loaded.count("aplayercaller.dll")) << "the listing must see the engine library";
-    for (const char* later : {"wininet.dll", "comdlg32.dll", "mfplat.dll", "mfreadwrite.dll"})
+    for (const char* later :
+         {"wininet.dll", "comdlg32.dll", "avutil-57.dll", "avcodec-59.dll", "avformat-59.dll"})
         EXPECT_FALSE(loaded.count(later)) << later << " is loaded at the start";
     PostMessageW(w.main, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.waitForExit(30000), 0);
@@ -246,7 +257,8 @@ void clickAt(HWND window, int x, int y) {
 
 // The system buttons sit 4 from the top right: close 39 wide, then maximise
 // and minimise, 28 each; these are their centres from the right edge.
-constexpr int kCloseFromRight = 4 + 19, kMaximiseFromRight = 4 + 39 + 14, kMinimiseFromRight = 4 + 39 + 28 + 14;
+constexpr int kCloseFromRight = 4 + 19, kMaximiseFromRight = 4 + 39 + 14,
+              kMinimiseFromRight = 4 + 39 + 28 + 14;
 
 TEST(Startup, TitleBarCloseEndsTheProcessAtOnce) {
     TempFolder folder;
@@ -259,7 +271,8 @@ TEST(Startup, TitleBarCloseEndsTheProcessAtOnce) {
     for (int fromRight : {kCloseFromRight, kMaximiseFromRight, kMinimiseFromRight}) {
         EXPECT_TRUE(waitFor([&] {
             int light = 0;
-            for (uint32_t p : grabScreen(RECT{m.right - fromRight - 8, m.top + 6, m.right - fromRight + 8, m.top + 21}))
+            for (uint32_t p :
+                 grabScreen(RECT{m.right - fromRight - 8, m.top + 6, m.right - fromRight + 8, m.top + 21}))
                 if ((p & 0xFF) > 0xA0)
                     ++light;
             return light > 8;
@@ -288,7 +301,8 @@ TEST(Startup, SystemButtonsMinimiseMaximiseAndRestore) {
         const RECT r = windowRect(w.main);
         return r.left == work.left - 4 && r.top == work.top - 4 && r.right == work.right + 4 &&
                r.bottom == work.bottom + 4;
-    })) << windowRect(w.main).left << "," << windowRect(w.main).top << " " << windowRect(w.main).right;
+    })) << windowRect(w.main).left
+        << "," << windowRect(w.main).top << " " << windowRect(w.main).right;
     // The followers are laid out for the new size.
     EXPECT_TRUE(waitFor([&] { return windowRect(w.video).right == work.right + 4 - 6; }));
 
@@ -318,8 +332,8 @@ struct SearchingProgram {
         for (const char* name : {"CORVINA_INDEX_HOST", "CORVINA_RESOLVE_HOST", "CORVINA_CODE_HOST"})
             SetEnvironmentVariableA(name, host.c_str());
         copyProgramTo(folder);
-        program = std::make_unique<RunningProgram>(folder.path(),
-                                                   L"velmarino://play/?hash=6A9759BFFD5C0AF65319979FB7832189F4F3C35D");
+        program = std::make_unique<RunningProgram>(
+            folder.path(), L"velmarino://play/?hash=6A9759BFFD5C0AF65319979FB7832189F4F3C35D");
     }
 };
 

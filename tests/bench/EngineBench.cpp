@@ -13,12 +13,6 @@
 #include "SubtitleRenderer.h"
 #include "TestSupport.h"
 
-#include <mfapi.h>
-#include <mfidl.h>
-#include <mferror.h>
-#include <mfreadwrite.h>
-#include <mftransform.h>
-#include <wmcodecdsp.h>
 #include <objbase.h>
 #include <psapi.h>
 #include <wininet.h>
@@ -222,7 +216,7 @@ void startupFigures() {
             return HttpResponse{403, "Forbidden", {}, "", 0, -1, -1, 0};
         return LoopbackHttpServer::fileResponse(request, bytes);
     });
-    firstPicture(parent.hwnd(), local, ""); // warm the platform's media stack once
+    firstPicture(parent.hwnd(), local, ""); // load the decoding libraries once
     double localMs = 0, httpMs = 0;
     const int rounds = 5;
     for (int i = 0; i < rounds; ++i) {
@@ -235,187 +229,8 @@ void startupFigures() {
                 rounds);
 }
 
-// The platform's own share: its source reader decoding every picture of the
-// file as fast as it can, with nothing converted or shown. CPU ms per second of
-// video, the pipeline's start-up left out.
-double platformDecodeMs(const std::string& path) {
-    MFStartup(MF_VERSION, 0);
-    const std::wstring wide(path.begin(), path.end());
-    IMFSourceReader* reader = nullptr;
-    double result = -1;
-    if (SUCCEEDED(MFCreateSourceReaderFromURL(wide.c_str(), nullptr, &reader))) {
-        const DWORD video = static_cast<DWORD>(MF_SOURCE_READER_FIRST_VIDEO_STREAM);
-        reader->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE);
-        reader->SetStreamSelection(video, TRUE);
-        IMFMediaType* native = nullptr;
-        GUID subtype = MFVideoFormat_NV12;
-        if (SUCCEEDED(reader->GetNativeMediaType(video, 0, &native))) {
-            GUID n{};
-            native->GetGUID(MF_MT_SUBTYPE, &n);
-            if (n == MFVideoFormat_I420 || n == MFVideoFormat_IYUV)
-                subtype = n; // what the engine asks for too
-            native->Release();
-        }
-        IMFMediaType* wanted = nullptr;
-        MFCreateMediaType(&wanted);
-        wanted->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video);
-        wanted->SetGUID(MF_MT_SUBTYPE, subtype);
-        reader->SetCurrentMediaType(video, nullptr, wanted);
-        wanted->Release();
-        double cpu0 = 0;
-        LONGLONG first = -1, last = 0;
-        for (;;) {
-            DWORD stream = 0, flags = 0;
-            LONGLONG at = 0;
-            IMFSample* sample = nullptr;
-            if (FAILED(reader->ReadSample(video, 0, &stream, &flags, &at, &sample)) ||
-                (flags & MF_SOURCE_READERF_ENDOFSTREAM)) {
-                if (sample)
-                    sample->Release();
-                break;
-            }
-            if (!sample)
-                continue;
-            IMFMediaBuffer* buffer = nullptr;
-            if (SUCCEEDED(sample->ConvertToContiguousBuffer(&buffer))) {
-                BYTE* data = nullptr;
-                DWORD length = 0;
-                buffer->Lock(&data, nullptr, &length);
-                buffer->Unlock();
-                buffer->Release();
-            }
-            sample->Release();
-            if (first < 0) {
-                first = at;
-                cpu0 = cpuMs();
-            }
-            last = at;
-        }
-        const double seconds = (last - first) / 1e7;
-        if (seconds > 0)
-            result = (cpuMs() - cpu0) / seconds;
-        reader->Release();
-    }
-    MFShutdown();
-    return result;
-}
-
-// The platform's H.264 decoder transform fed directly with the access units of
-// a bare stream, into one reused output sample: no demuxer, no sample queue,
-// no fresh buffer per picture. CPU ms per second of video (30 fps).
-double transformDecodeMs(const std::string& path) {
-    const std::string bytes = readAll(std::wstring(path.begin(), path.end()));
-    const auto* d = reinterpret_cast<const uint8_t*>(bytes.data());
-    // Access units: a new one starts at the first slice of a picture (its first
-    // macroblock number is 0, coded as a single 1 bit) or at a non-slice unit
-    // that follows a slice.
-    std::vector<std::pair<size_t, size_t>> units;
-    size_t unitStart = 0;
-    bool sawSlice = false;
-    for (size_t i = 0; i + 4 < bytes.size(); ++i) {
-        if (d[i] != 0 || d[i + 1] != 0 || d[i + 2] != 1)
-            continue;
-        const size_t start = i > 0 && d[i - 1] == 0 ? i - 1 : i;
-        const int type = d[i + 3] & 31;
-        const bool slice = type == 1 || type == 5;
-        if (sawSlice && (!slice || (d[i + 4] & 0x80))) {
-            units.push_back({unitStart, start});
-            unitStart = start;
-            sawSlice = false;
-        }
-        sawSlice |= slice;
-        i += 2;
-    }
-    if (bytes.empty())
-        return -1;
-    units.push_back({unitStart, bytes.size()});
-
-    MFStartup(MF_VERSION, 0);
-    double result = -1;
-    IMFTransform* decoder = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_CMSH264DecoderMFT, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_PPV_ARGS(&decoder)))) {
-        IMFMediaType* input = nullptr;
-        MFCreateMediaType(&input);
-        input->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video);
-        input->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_H264);
-        MFSetAttributeSize(input, MF_MT_FRAME_SIZE, 1280, 720);
-        decoder->SetInputType(0, input, 0);
-        input->Release();
-        auto chooseOutput = [&] {
-            for (DWORD i = 0;; ++i) {
-                IMFMediaType* type = nullptr;
-                if (FAILED(decoder->GetOutputAvailableType(0, i, &type)))
-                    return;
-                GUID subtype{};
-                type->GetGUID(MF_MT_SUBTYPE, &subtype);
-                const bool planar = subtype == MFVideoFormat_I420 || subtype == MFVideoFormat_IYUV;
-                if (planar)
-                    decoder->SetOutputType(0, type, 0);
-                type->Release();
-                if (planar)
-                    return;
-            }
-        };
-        chooseOutput();
-        IMFSample* out = nullptr;
-        IMFMediaBuffer* buffer = nullptr;
-        MFCreateSample(&out);
-        MFCreateMemoryBuffer(1280 * 736 * 2, &buffer);
-        out->AddBuffer(buffer);
-        int pictures = 0;
-        auto drain = [&] {
-            for (;;) {
-                MFT_OUTPUT_DATA_BUFFER o{};
-                o.pSample = out;
-                DWORD status = 0;
-                const HRESULT hr = decoder->ProcessOutput(0, 1, &o, &status);
-                if (o.pEvents)
-                    o.pEvents->Release();
-                if (hr == MF_E_TRANSFORM_STREAM_CHANGE) {
-                    chooseOutput();
-                    continue;
-                }
-                if (FAILED(hr))
-                    return;
-                ++pictures;
-            }
-        };
-        decoder->ProcessMessage(MFT_MESSAGE_NOTIFY_BEGIN_STREAMING, 0);
-        const double cpu0 = cpuMs();
-        LONGLONG at = 0;
-        for (const auto& [from, to] : units) {
-            IMFSample* sample = nullptr;
-            IMFMediaBuffer* data = nullptr;
-            MFCreateSample(&sample);
-            MFCreateMemoryBuffer(static_cast<DWORD>(to - from), &data);
-            BYTE* p = nullptr;
-            data->Lock(&p, nullptr, nullptr);
-            std::memcpy(p, d + from, to - from);
-            data->Unlock();
-            data->SetCurrentLength(static_cast<DWORD>(to - from));
-            sample->AddBuffer(data);
-            sample->SetSampleTime(at);
-            sample->SetSampleDuration(333333);
-            at += 333333;
-            while (decoder->ProcessInput(0, sample, 0) == MF_E_NOTACCEPTING)
-                drain();
-            data->Release();
-            sample->Release();
-            drain();
-        }
-        decoder->ProcessMessage(MFT_MESSAGE_COMMAND_DRAIN, 0);
-        drain();
-        if (pictures > 0)
-            result = (cpuMs() - cpu0) / (pictures / 30.0);
-        buffer->Release();
-        out->Release();
-        decoder->Release();
-    }
-    MFShutdown();
-    return result;
-}
-
+// The engine's CPU per second of playing the 720p file in real time, against
+// the native decoder's for the same file (decode plus BGRA conversion).
 void playbackFigures(double nativeMs) {
     TestWindow parent(0, 0, 1280, 720);
     engine::Player player;
@@ -437,18 +252,9 @@ void playbackFigures(double nativeMs) {
     std::printf("engine CPU time per second of playback: %.0f ms (%.0f %% of one core)\n", engineMs,
                 cpu / wall * 100);
     player.close();
-    const double platformMs = platformDecodeMs(local);
-    std::printf("platform decoder alone (source reader, nothing shown): %.0f ms per second of video\n",
-                platformMs);
-    std::printf(
-        "platform decoder transform fed directly (bare stream, one reused output): %.0f ms per second "
-        "of video\n",
-        transformDecodeMs(mediaDir() + "bench-media\\hd.h264"));
     if (nativeMs > 0) {
-        std::printf("native decode + BGRA (ffmpeg -threads 1):              %.0f ms per second of video\n",
-                    nativeMs);
-        std::printf("engine / native: %.2f   platform decoder / native: %.2f\n", engineMs / nativeMs,
-                    platformMs / nativeMs);
+        std::printf("native decode + BGRA (ffmpeg -threads 1): %.0f ms per second of video\n", nativeMs);
+        std::printf("engine / native: %.2f\n", engineMs / nativeMs);
     }
 }
 

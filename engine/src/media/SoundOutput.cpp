@@ -1,10 +1,10 @@
-#include "AudioOutput.h"
+#include "SoundOutput.h"
 
 #include <algorithm>
 
 namespace engine {
 
-bool AudioOutput::open(int sampleRate, int channels) {
+bool SoundOutput::open(int sampleRate, int channels) {
     close();
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
@@ -22,7 +22,7 @@ bool AudioOutput::open(int sampleRate, int channels) {
     return true;
 }
 
-void AudioOutput::close() {
+void SoundOutput::close() {
     if (!device_)
         return;
     waveOutReset(device_);
@@ -31,45 +31,45 @@ void AudioOutput::close() {
     device_ = nullptr;
 }
 
-void AudioOutput::reclaim() {
+void SoundOutput::reclaim() {
     std::lock_guard lock(mutex_);
     while (!blocks_.empty() && (blocks_.front()->header.dwFlags & WHDR_DONE)) {
-        Block* block = blocks_.front();
+        Block& block = *blocks_.front();
+        waveOutUnprepareHeader(device_, &block.header, sizeof block.header);
+        queuedBytes_ -= block.header.dwBufferLength;
         blocks_.pop_front();
-        waveOutUnprepareHeader(device_, &block->header, sizeof block->header);
-        delete block;
     }
 }
 
-void AudioOutput::write(const uint8_t* pcm, size_t bytes, int volume) {
-    if (!device_ || bytes == 0)
+void SoundOutput::write(const int16_t* samples, size_t count) {
+    if (!device_ || count == 0)
         return;
     reclaim();
-    auto* block = new Block;
-    block->data.assign(pcm, pcm + bytes);
-    if (volume < 100) {
-        auto* samples = reinterpret_cast<int16_t*>(block->data.data());
-        for (size_t i = 0; i < bytes / 2; ++i)
-            samples[i] = static_cast<int16_t>(samples[i] * std::max(volume, 0) / 100);
-    }
+    auto block = std::make_unique<Block>();
+    block->data.assign(samples, samples + count);
     block->header.lpData = reinterpret_cast<LPSTR>(block->data.data());
-    block->header.dwBufferLength = static_cast<DWORD>(block->data.size());
+    block->header.dwBufferLength = static_cast<DWORD>(count * sizeof(int16_t));
     waveOutPrepareHeader(device_, &block->header, sizeof block->header);
     std::lock_guard lock(mutex_);
-    blocks_.push_back(block);
+    queuedBytes_ += block->header.dwBufferLength;
     waveOutWrite(device_, &block->header, sizeof block->header);
+    blocks_.push_back(std::move(block));
 }
 
-int AudioOutput::queuedMs() {
+void SoundOutput::setVolume(int volume) {
+    if (!device_)
+        return;
+    const DWORD level = static_cast<DWORD>(std::clamp(volume, 0, 100)) * 0xFFFF / 100;
+    waveOutSetVolume(device_, level | (level << 16));
+}
+
+int SoundOutput::queuedMs() {
     reclaim();
     std::lock_guard lock(mutex_);
-    uint64_t bytes = 0;
-    for (Block* b : blocks_)
-        bytes += b->data.size();
-    return bytesPerSecond_ ? static_cast<int>(bytes * 1000 / bytesPerSecond_) : 0;
+    return bytesPerSecond_ ? static_cast<int>(queuedBytes_ * 1000 / bytesPerSecond_) : 0;
 }
 
-int AudioOutput::playedMs() {
+int SoundOutput::playedMs() {
     if (!device_)
         return 0;
     MMTIME time{};
@@ -78,17 +78,17 @@ int AudioOutput::playedMs() {
     return bytesPerSecond_ ? static_cast<int>(static_cast<uint64_t>(time.u.cb) * 1000 / bytesPerSecond_) : 0;
 }
 
-void AudioOutput::pause() {
+void SoundOutput::pause() {
     if (device_)
         waveOutPause(device_);
 }
 
-void AudioOutput::resume() {
+void SoundOutput::resume() {
     if (device_)
         waveOutRestart(device_);
 }
 
-void AudioOutput::reset() {
+void SoundOutput::reset() {
     if (!device_)
         return;
     waveOutReset(device_); // marks every block done and the position 0

@@ -1,0 +1,62 @@
+#include "PlaybackClock.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace engine {
+
+long long monotonicMicros() {
+    LARGE_INTEGER frequency, count;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&count);
+    return static_cast<long long>(count.QuadPart / frequency.QuadPart * 1'000'000 +
+                                  count.QuadPart % frequency.QuadPart * 1'000'000 / frequency.QuadPart);
+}
+
+int PlaybackClock::now() const {
+    if (followSound_) {
+        // The sound that reaches the ear is the device's position less its
+        // lead; before any has, the clock waits at its base.
+        const int heard = std::max(sound_.playedMs() - SoundOutput::kDeviceLeadMs, 0);
+        return baseMs_ + heard;
+    }
+    if (!running_)
+        return baseMs_;
+    return baseMs_ + static_cast<int>((monotonicMicros() - startUs_) / 1000);
+}
+
+void PlaybackClock::set(int ms) {
+    baseMs_ = ms;
+    startUs_ = monotonicMicros();
+    started_ = true;
+    if (followSound_)
+        sound_.reset();
+}
+
+void PlaybackClock::run(bool run) {
+    if (run == running_)
+        return;
+    if (followSound_) {
+        // The device's count stops and goes on with the sound itself.
+        if (run)
+            sound_.resume();
+        else
+            sound_.pause();
+    } else if (run) {
+        startUs_ = monotonicMicros();
+    } else {
+        baseMs_ = now();
+    }
+    running_ = run;
+}
+
+void PlaybackClock::leaveSound() {
+    if (!followSound_)
+        return;
+    baseMs_ = now();
+    startUs_ = monotonicMicros();
+    followSound_ = false;
+}
+
+} // namespace engine

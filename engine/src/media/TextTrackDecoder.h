@@ -1,0 +1,31 @@
+// A text subtitle track inside the movie (SRT, ASS/SSA, mov_text, WebVTT):
+// its packets decoded into timed cues for the subtitle renderer.
+#pragma once
+
+#include "../Subtitles.h"
+#include "FfmpegApi.h"
+
+#include <optional>
+
+namespace engine {
+
+class TextTrackDecoder {
+  public:
+    TextTrackDecoder() = default;
+    ~TextTrackDecoder();
+    TextTrackDecoder(const TextTrackDecoder&) = delete;
+    TextTrackDecoder& operator=(const TextTrackDecoder&) = delete;
+
+    // True for the codecs this reads: text, not pictures.
+    static bool readable(AVCodecID codec);
+    bool open(const AVStream& stream);
+    // The cue of one packet, in ms of the movie (`startMs` is the container's
+    // first time stamp); nothing for an empty or broken packet.
+    std::optional<Cue> decode(AVPacket& packet, int64_t startMs);
+
+  private:
+    AVCodecContext* context_ = nullptr;
+    AVRational timeBase_{1, 1000};
+};
+
+} // namespace engine

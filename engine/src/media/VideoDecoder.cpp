@@ -1,0 +1,120 @@
+#include "VideoDecoder.h"
+
+#include "Demuxer.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace engine {
+
+VideoDecoder::~VideoDecoder() {
+    if (context_)
+        ff().avcodec_free_context(&context_);
+}
+
+bool VideoDecoder::open(const AVStream& stream) {
+    const AVCodec* codec = ff().avcodec_find_decoder(stream.codecpar->codec_id);
+    if (!codec)
+        return false;
+    context_ = ff().avcodec_alloc_context3(codec);
+    if (!context_ || ff().avcodec_parameters_to_context(context_, stream.codecpar) < 0)
+        return false;
+    context_->pkt_timebase = stream.time_base;
+    // Frame threads, one per core and at most eight.
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    context_->thread_count = static_cast<int>(std::clamp<DWORD>(system.dwNumberOfProcessors, 1, 8));
+    context_->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    return ff().avcodec_open2(context_, codec, nullptr) == 0;
+}
+
+int VideoDecoder::send(const AVPacket* packet) {
+    return ff().avcodec_send_packet(context_, packet);
+}
+
+int VideoDecoder::receive(AVFrame* frame) {
+    return ff().avcodec_receive_frame(context_, frame);
+}
+
+void VideoDecoder::flush() {
+    ff().avcodec_flush_buffers(context_);
+}
+
+void describeColour(const AVFrame& frame, Nv12Frame& out) {
+    switch (frame.colorspace) {
+    case AVCOL_SPC_BT709:
+        out.matrix = ColourMatrix::Bt709;
+        break;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+        out.matrix = ColourMatrix::Bt2020;
+        break;
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M:
+    case AVCOL_SPC_SMPTE240M:
+    case AVCOL_SPC_FCC:
+        out.matrix = ColourMatrix::Bt601;
+        break;
+    default:
+        out.matrix = frame.width >= 1280 || frame.height > 576 ? ColourMatrix::Bt709 : ColourMatrix::Bt601;
+        break;
+    }
+    const auto format = static_cast<AVPixelFormat>(frame.format);
+    out.fullRange = frame.color_range == AVCOL_RANGE_JPEG || format == AV_PIX_FMT_YUVJ420P ||
+                    format == AV_PIX_FMT_YUVJ422P || format == AV_PIX_FMT_YUVJ444P;
+}
+
+bool toNv12(const AVFrame& frame, Nv12Frame& out, SwsContext*& scaler) {
+    const int width = frame.width & ~1, height = frame.height & ~1;
+    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide)
+        return false;
+    describeColour(frame, out);
+    out.width = width;
+    out.height = height;
+    out.stride = (width + 15) & ~15;
+    const size_t lumaBytes = static_cast<size_t>(out.stride) * height;
+    out.data.resize(lumaBytes + lumaBytes / 2);
+    uint8_t* luma = out.data.data();
+    uint8_t* chroma = luma + lumaBytes;
+    const auto format = static_cast<AVPixelFormat>(frame.format);
+    if (format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P) {
+        for (int y = 0; y < height; ++y)
+            std::memcpy(luma + static_cast<size_t>(y) * out.stride,
+                        frame.data[0] + static_cast<ptrdiff_t>(y) * frame.linesize[0],
+                        static_cast<size_t>(width));
+        for (int y = 0; y < height / 2; ++y)
+            interleaveChroma(frame.data[1] + static_cast<ptrdiff_t>(y) * frame.linesize[1],
+                             frame.data[2] + static_cast<ptrdiff_t>(y) * frame.linesize[2],
+                             chroma + static_cast<size_t>(y) * out.stride, width / 2);
+        return true;
+    }
+    if (format == AV_PIX_FMT_NV12) {
+        for (int y = 0; y < height; ++y)
+            std::memcpy(luma + static_cast<size_t>(y) * out.stride,
+                        frame.data[0] + static_cast<ptrdiff_t>(y) * frame.linesize[0],
+                        static_cast<size_t>(width));
+        for (int y = 0; y < height / 2; ++y)
+            std::memcpy(chroma + static_cast<size_t>(y) * out.stride,
+                        frame.data[1] + static_cast<ptrdiff_t>(y) * frame.linesize[1],
+                        static_cast<size_t>(width));
+        return true;
+    }
+    scaler =
+        ff().sws_getCachedContext(scaler, frame.width, frame.height, format, width, height, AV_PIX_FMT_NV12,
+                                  SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    if (!scaler)
+        return false;
+    uint8_t* planes[4] = {luma, chroma, nullptr, nullptr};
+    int strides[4] = {out.stride, out.stride, 0, 0};
+    return ff().sws_scale(scaler, frame.data, frame.linesize, 0, frame.height, planes, strides) > 0;
+}
+
+void releaseScaler(SwsContext*& scaler) {
+    if (scaler)
+        ff().sws_freeContext(scaler);
+    scaler = nullptr;
+}
+
+} // namespace engine

@@ -1,0 +1,43 @@
+// A video stream's decoder (frame threads) and the step from its pictures to
+// the NV12 frames the presenter converts: planar 4:2:0 is woven as it is
+// copied, every other layout (10 bits, 4:2:2, 4:4:4...) goes through
+// libswscale, which dithers deeper samples down to 8 bits.
+#pragma once
+
+#include "../FrameConverter.h"
+#include "FfmpegApi.h"
+
+#include <string>
+
+namespace engine {
+
+class VideoDecoder {
+  public:
+    VideoDecoder() = default;
+    ~VideoDecoder();
+    VideoDecoder(const VideoDecoder&) = delete;
+    VideoDecoder& operator=(const VideoDecoder&) = delete;
+
+    // False when there is no decoder for the stream or it will not open.
+    bool open(const AVStream& stream);
+    // The AVERROR codes of avcodec_send_packet / avcodec_receive_frame; a
+    // null packet drains.
+    int send(const AVPacket* packet);
+    int receive(AVFrame* frame);
+    void flush();
+
+  private:
+    AVCodecContext* context_ = nullptr;
+};
+
+// The picture's colour matrix and range, with the usual guess for a stream
+// that says nothing: BT.709 from HD sizes up, BT.601 below.
+void describeColour(const AVFrame& frame, Nv12Frame& out);
+
+// Copies or converts a decoded picture into `out` (whose buffer is reused).
+// `scaler` keeps libswscale's context between calls; free it with
+// releaseScaler. False for a picture it cannot take.
+bool toNv12(const AVFrame& frame, Nv12Frame& out, SwsContext*& scaler);
+void releaseScaler(SwsContext*& scaler);
+
+} // namespace engine

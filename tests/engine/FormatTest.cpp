@@ -1,0 +1,110 @@
+// What a swarm may hold, played through the engine's C interface: one short
+// file per container and codec (made at build time by the host's ffmpeg),
+// each showing red on its left half and blue on its right with a tone.
+#include "EngineFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace testing_support;
+
+namespace {
+
+std::vector<std::string> g_missing;
+void __stdcall recordMissing(const char* name) {
+    g_missing.push_back(name ? name : "");
+}
+
+std::wstring formatMedia(const std::wstring& name) {
+    return binDirectory() + L"\\..\\format-media\\" + name;
+}
+
+class FormatTest : public EngineFixture {
+  protected:
+    void SetUp() override {
+        g_missing.clear();
+        onMissingDecoder = reinterpret_cast<void*>(&recordMissing);
+        EngineFixture::SetUp();
+    }
+    COLORREF pixelAt(int x, int y) {
+        RECT r{};
+        GetWindowRect(api.getWindow(handle), &r);
+        return screenPixel(r.left + x, r.top + y);
+    }
+    // screenPixel gives 0xRRGGBB.
+    static int red(COLORREF p) { return (p >> 16) & 0xFF; }
+    static int green(COLORREF p) { return (p >> 8) & 0xFF; }
+    static int blue(COLORREF p) { return p & 0xFF; }
+    static bool reddish(COLORREF p) { return red(p) > 170 && green(p) < 90 && blue(p) < 90; }
+    static bool bluish(COLORREF p) { return red(p) < 90 && green(p) < 90 && blue(p) > 170; }
+};
+
+TEST_F(FormatTest, EveryContainerAndCodecPlaysShowsItsPictureAndSeeks) {
+    struct Row {
+        const wchar_t* file;
+        bool picture;
+    };
+    const Row rows[] = {
+        {L"mp4-h264-aac.mp4", true},
+        {L"mkv-h264-10bit-aac.mkv", true},
+        {L"mp4-hevc-10bit-aac.mp4", true},
+        {L"mkv-hevc-ac3.mkv", true},
+        {L"mkv-h264-eac3.mkv", true},
+        {L"mkv-h264-flac.mkv", true},
+        {L"mkv-h264-dts.mkv", true},
+        {L"mkv-h264-truehd.mkv", true},
+        {L"mov-mpeg4-alac.mov", true},
+        {L"avi-mpeg4-mp3.avi", true},
+        {L"avi-msmpeg4-pcm.avi", true},
+        {L"flv-h264-aac.flv", true},
+        {L"ts-mpeg2-mp2.ts", true},
+        {L"ps-mpeg1-mp2.mpg", true},
+        {L"asf-wmv2-wma.wmv", true},
+        {L"rm-rv20-ac3.rm", true},
+        {L"webm-vp8-vorbis.webm", true},
+        {L"webm-vp9-opus.webm", true},
+        {L"ogg-theora-vorbis.ogv", true},
+        {L"mkv-av1-opus.mkv", true},
+        {L"audio.mp3", false},
+        {L"audio.m4a", false},
+        {L"audio.flac", false},
+        {L"audio.wav", false},
+        {L"audio.ogg", false},
+        {L"audio.opus", false},
+        {L"audio.wma", false},
+        {L"audio.ac3", false},
+    };
+    for (const Row& row : rows) {
+        const std::string name = gbkPath(row.file);
+        SCOPED_TRACE(name);
+        g_missing.clear();
+        api.open(handle, gbkPath(formatMedia(row.file)).c_str());
+        ASSERT_TRUE(waitState(5, 10000));
+        EXPECT_NEAR(api.getDuration(handle), 3000, 150);
+        if (row.picture) {
+            EXPECT_EQ(api.getVideoWidth(handle), 320);
+            EXPECT_EQ(api.getVideoHeight(handle), 240);
+            COLORREF left = 0, right = 0;
+            EXPECT_TRUE(waitFor(
+                [&] {
+                    left = pixelAt(80, 120);
+                    right = pixelAt(240, 120);
+                    return reddish(left) && bluish(right);
+                },
+                5000))
+                << std::hex << left << " " << right;
+        }
+        // A seek lands where it was asked and playing goes on from there.
+        ASSERT_EQ(api.setPosition(handle, 2000), 1);
+        EXPECT_TRUE(waitFor([&] { return api.isSeeking(handle) == 0; }, 5000));
+        EXPECT_NEAR(position(), 2000, 200);
+        EXPECT_TRUE(waitFor([&] { return position() > 2300 || state() == 0; }, 5000));
+        EXPECT_GE(position() == 0 ? 3000 : position(), 2000);
+        EXPECT_TRUE(g_missing.empty()) << g_missing.front();
+        api.close(handle);
+    }
+}
+
+} // namespace
