@@ -14,7 +14,8 @@ packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binuti
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
     gstreamer1.0-libav libgl1-mesa-dri ffmpeg googletest cmake ninja-build python3 locales
     clang libclang-rt-14-dev zlib1g-dev
-    nasm meson pkg-config dpkg-dev)
+    nasm meson pkg-config dpkg-dev pulseaudio pulseaudio-utils
+    libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev)
 
 install_missing() {
     local missing=()

@@ -127,12 +127,12 @@ decoders=$decoders,theora,aac,aac_latm,aac_fixed,mp3,mp3float,mp2,mp2float,mp1,m
 decoders=$decoders,eac3,dca,truehd,mlp,flac,alac,opus,vorbis,wmav1,wmav2,wmapro,wmalossless,wmavoice
 decoders=$decoders,cook,ra_144,ra_288,ralf,sipr,atrac3,amrnb,amrwb,pcm_s16le,pcm_s16be,pcm_s24le
 decoders=$decoders,pcm_s24be,pcm_s32le,pcm_f32le,pcm_f64le,pcm_u8,pcm_alaw,pcm_mulaw,pcm_dvd,pcm_bluray
-decoders=$decoders,adpcm_ms,adpcm_ima_wav,subrip,srt,ass,ssa,mov_text,webvtt,text
+decoders=$decoders,adpcm_ms,adpcm_ima_wav,subrip,srt,ass,ssa,movtext,webvtt,text
 parsers=h264,hevc,mpeg4video,mpegvideo,h263,vp8,vp9,vc1,av1,aac,aac_latm,mpegaudio,ac3,dca,mlp,flac
 parsers=$parsers,opus,vorbis,cook,rv30,rv40,mjpeg,png
 bsfs=h264_mp4toannexb,hevc_mp4toannexb,aac_adtstoasc,vp9_superframe_split,av1_frame_split,extract_extradata
 bsfs=$bsfs,mpeg4_unpack_bframes,vp9_superframe,null
-filters=buffer,buffersink,abuffer,abuffersink,format,aformat,scale,aresample,atempo,bwdif,yadif,null,anull
+filters=format,aformat,scale,aresample,atempo,bwdif,yadif,null,anull
 (
     cd "$work"
     mkdir -p ffmpeg && cd ffmpeg

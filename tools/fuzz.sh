@@ -9,7 +9,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/build/fuzz"
-targets=(text_rules text_codec info_hash launch_arguments subtitles png)
+targets=(text_rules text_codec info_hash launch_arguments subtitles png demux)
 
 build() {
     [ -f "$out/build.ninja" ] ||

@@ -5,6 +5,7 @@
 # right and carries a 440 Hz tone for 3 s.
 # Usage: make-format-media.sh OUTPUT_DIR
 set -eu
+here=$(cd "$(dirname "$0")" && pwd)
 out=$1
 mkdir -p "$out"
 cd "$out"
@@ -50,22 +51,27 @@ for f in mp3:libmp3lame m4a:aac flac:flac wav:pcm_s16le ogg:libvorbis opus:libop
     ff -f lavfi -i "$tone" -c:a "${f#*:}" "audio.${f%%:*}"
 done
 
+# Tones of a known level for the track and sound tests: 0.5 of full scale.
+tone05() { echo "aevalsrc=0.5*sin(2*PI*$1*t)|0.5*sin(2*PI*$1*t):c=stereo:s=48000:d=$2"; }
+
 # Tracks: two sound tracks (440 Hz "chi", 880 Hz "eng") and two text
-# subtitle tracks (SRT "chi" first, ASS "eng"); in MP4, mov_text.
+# subtitle tracks (SRT "chi" first, ASS "eng"); in MP4, mov_text. (-t, not
+# -shortest: a subtitle stream ends with its last cue.)
 printf '1\n00:00:00,200 --> 00:00:02,800\nFIRST TRACK\n' > tracks-a.srt
 printf '1\n00:00:00,200 --> 00:00:02,800\nSECOND TRACK\n' > tracks-b.srt
-ff -f lavfi -i "$bars" -f lavfi -i "$tone" -f lavfi -i "sine=frequency=880:duration=3:sample_rate=48000" \
-    -i tracks-a.srt -i tracks-b.srt -map 0:v -map 1:a -map 2:a -map 3 -map 4 "${v264[@]}" -c:a aac \
+ff -f lavfi -i "$bars" -f lavfi -i "$(tone05 440 3)" -f lavfi -i "$(tone05 880 3)" \
+    -i tracks-a.srt -i tracks-b.srt -map 0:v -map 1:a -map 2:a -map 3 -map 4 "${v264[@]}" -c:a aac -b:a 192k \
     -c:s:0 srt -c:s:1 ass -metadata:s:a:0 language=chi -metadata:s:a:1 language=eng \
-    -metadata:s:s:0 language=chi -metadata:s:s:1 language=eng -shortest tracks.mkv
-ff -f lavfi -i "$bars" -f lavfi -i "$tone" -i tracks-a.srt -map 0:v -map 1:a -map 2 "${v264[@]}" -c:a aac \
-    -c:s mov_text -metadata:s:s:0 language=chi -shortest tracks.mp4
+    -metadata:s:s:0 language=chi -metadata:s:s:1 language=eng -t 3 tracks.mkv
+ff -f lavfi -i "$bars" -f lavfi -i "$(tone05 440 3)" -i tracks-a.srt -map 0:v -map 1:a -map 2 "${v264[@]}" \
+    -c:a aac -c:s mov_text -metadata:s:s:0 language=chi -t 3 tracks.mp4
 
-# Sound checks: a tone per second (440, 550, 660 ... Hz) with the picture's
-# colour changing on the same seconds; 5.1 with a tone of its own per channel.
+# Sound checks: a tone per second (440, 550, 660 ... Hz, stereo) with the
+# picture black in even seconds and white in odd ones; 5.1 with a tone of its
+# own per channel.
 steps="" labels=""
 for i in 0 1 2 3 4 5 6 7; do
-    steps="${steps}sine=frequency=$((440 + 110 * i)):duration=1:sample_rate=48000,volume=0.5[s$i];"
+    steps="${steps}$(tone05 $((440 + 110 * i)) 1)[s$i];"
     labels="$labels[s$i]"
 done
 ff -filter_complex "${steps}${labels}concat=n=8:v=0:a=1[a]" \
@@ -73,4 +79,9 @@ ff -filter_complex "${steps}${labels}concat=n=8:v=0:a=1[a]" \
     -map 0:v -map '[a]' "${v264[@]}" -c:a pcm_s16le -shortest steps.mkv
 ff -f lavfi -i "aevalsrc=0.5*sin(2*PI*300*t)|0.5*sin(2*PI*400*t)|0.5*sin(2*PI*500*t)|0.5*sin(2*PI*60*t)|0.5*sin(2*PI*700*t)|0.5*sin(2*PI*800*t):s=48000:d=4:c=5.1" \
     -c:a ac3 -b:a 448k surround.ac3
+# Bad input: a picture wider than any real movie, and damaged copies of the
+# movies above.
+ff -f lavfi -i "color=c=gray:s=8256x64:r=25:d=1" -c:v libx264 -preset ultrafast -pix_fmt yuv420p \
+    hostile-huge-picture.mkv
+python3 "$here/make-hostile-media.py" .
 touch formats.stamp

@@ -75,7 +75,11 @@ enum APlayerItem {
 typedef int(__stdcall* APlayerMessageCallback)(UINT message, WPARAM wParam, LPARAM lParam);
 // cb5: fill percentage (0..100) of the read-ahead target while buffering.
 typedef void(__stdcall* APlayerBufferingCallback)(int percent);
-// cb7: a stream of the opened media has no decoder; the text names the format.
+// cb7: a stream of the opened media has no decoder: the text names its format
+// (its four-character code where it has one, and the codec, "ap4h (prores)").
+// Or one of the decoding libraries the engine loads from its own folder on the
+// first open is missing or will not load: the text is its file name
+// ("avcodec-59.dll"), and that open ends idle.
 typedef void(__stdcall* APlayerMissingDecoderCallback)(const char* name);
 
 typedef int(__stdcall* APlayer_Create_t)(HWND parent, int x, int y, int width, int height, void* cb1,

@@ -27,7 +27,13 @@ constexpr uint64_t kPaceLeadSeconds = 10;
 constexpr uint64_t kPaceMinLeadBytes = 8u << 20;
 constexpr uint64_t kPaceStepBytes = 256u << 10; // the limit is moved in steps at least this large
 // Sound of a gap in the stream's time stamps is filled with silence up to this.
-constexpr int64_t kMaxSilenceMs = 10'000;
+// Time stamps that jump further than this are taken for damage, not for a
+// gap or an overlap in the stream: the sound is laid on where it was.
+constexpr int64_t kMaxSilenceMs = 1'000;
+// Sound that has run dry this long while playing hands the clock to the
+// system's until the next seek, so that a damaged or starved sound track
+// cannot hold the picture.
+constexpr int kSoundDryMs = 300;
 constexpr int kSlackMs = 20; // time stamp jitter that is neither a gap nor an overlap
 
 struct PacketDeleter {
@@ -134,7 +140,7 @@ int MediaSession::soundVolume() const {
 
 void MediaSession::volumeChanged() {
     std::lock_guard lock(mutex_);
-    sound_.setVolume(soundVolume());
+    clock_.setVolume(soundVolume());
 }
 
 uint64_t MediaSession::totalBytes() const {
@@ -377,8 +383,8 @@ bool MediaSession::openMedia() {
     }
     durationMs_ = demuxer_->durationMs();
     if (audioStream_ >= 0 && sound_.open(kOutputRate, kOutputChannels)) {
-        sound_.setVolume(soundVolume());
         clock_.followSound(true);
+        clock_.setVolume(soundVolume());
     }
     for (int index : {videoStream_, audioStream_})
         if (index >= 0)
@@ -542,6 +548,7 @@ void MediaSession::videoMain() {
         return;
     }
     int generation = 0, discardBefore = -1;
+    int64_t lastMs = INT64_MIN; // the time of the picture before, in this generation
     bool drained = false;
     for (;;) {
         PacketPtr packet;
@@ -557,6 +564,7 @@ void MediaSession::videoMain() {
             if (generation != generation_) {
                 generation = generation_;
                 discardBefore = generationTargetMs_;
+                lastMs = INT64_MIN;
                 drained = false;
                 flush = true;
             } else if (!videoPackets_.packets.empty()) {
@@ -573,7 +581,13 @@ void MediaSession::videoMain() {
         auto receiveAll = [&] {
             while (decoder.receive(frame.get()) == 0) {
                 const int64_t pts = frame->best_effort_timestamp;
-                const int64_t ms = pts == AV_NOPTS_VALUE ? 0 : toMs(pts, stream->time_base) - startMs_;
+                int64_t ms = pts == AV_NOPTS_VALUE ? lastMs + frameIntervalMs_
+                                                   : toMs(pts, stream->time_base) - startMs_;
+                // A picture far ahead of the one before is damage, not a jump in
+                // the movie: it follows the one before.
+                if (lastMs != INT64_MIN && discardBefore < 0 && ms > lastMs + kMaxSilenceMs)
+                    ms = lastMs + frameIntervalMs_;
+                lastMs = ms;
                 Frame out;
                 {
                     std::lock_guard lock(mutex_);
@@ -706,10 +720,11 @@ void MediaSession::audioMain() {
                 const int64_t atMs = baseMs + written / samplesPerMs;
                 const int64_t ms = pts == AV_NOPTS_VALUE ? atMs : toMs(pts, stream->time_base) - startMs_;
                 size_t skip = 0;
-                if (ms > atMs + kSlackMs) {
-                    const int64_t silence = std::min(ms - atMs, kMaxSilenceMs) * samplesPerMs;
+                if (ms > atMs + kSlackMs && ms <= atMs + kMaxSilenceMs) {
+                    const int64_t silence = (ms - atMs) * samplesPerMs;
                     pcm.insert(pcm.begin(), static_cast<size_t>(silence) * kOutputChannels, 0);
-                } else if (ms < atMs - kSlackMs) {
+                } else if (ms < atMs - kSlackMs && (written == 0 || ms >= atMs - kMaxSilenceMs)) {
+                    // Before a seek's target (from the key frame on), or an overlap.
                     skip = std::min(pcm.size(),
                                     static_cast<size_t>((atMs - ms) * samplesPerMs) * kOutputChannels);
                 }
@@ -728,7 +743,7 @@ void MediaSession::audioMain() {
                         break;
                     changed_.wait_for(lock, std::chrono::milliseconds(10));
                 }
-                if (clock_.followsSound())
+                if (sound_.isOpen())
                     sound_.write(pcm.data() + skip, count);
                 written += static_cast<int64_t>(count / kOutputChannels);
                 if (videoStream_ < 0)
@@ -829,15 +844,23 @@ void MediaSession::presenterMain() {
         lock.lock();
     };
     const bool hasVideo = videoStream_ >= 0;
+    long long dryFrom = 0; // when the sound ran dry while playing
     for (;;) {
         if (stopping_)
             return;
         paceNetwork();
         const bool pending = seekPending_ || seekingNow_;
         const bool ended = videoEnded_ && audioEnded_ && !pending;
-        // Sound that has run out before the picture hands the clock over.
-        if (hasVideo && audioEnded_ && !pending && clock_.followsSound() && sound_.queuedMs() == 0)
-            clock_.leaveSound();
+        // Sound that has run out before the picture, or run dry while playing
+        // (damaged, or starved), hands the clock over.
+        if (hasVideo && !pending && clock_.followsSound() && clock_.running() && sound_.queuedMs() == 0) {
+            if (audioEnded_ || (dryFrom > 0 && monotonicMicros() - dryFrom > kSoundDryMs * 1000LL))
+                clock_.leaveSound();
+            else if (dryFrom == 0)
+                dryFrom = monotonicMicros();
+        } else {
+            dryFrom = 0;
+        }
         if (repaint_) {
             repaint_ = false;
             if (lastFrame_ && (paused_ || frames_.empty())) {

@@ -13,7 +13,7 @@
 #include "HttpSource.h"
 #include "SubtitleRenderer.h"
 #include "SubtitleTrack.h"
-#include "media/ByteSource.h"
+#include "media/Sources.h"
 #include "media/Demuxer.h"
 #include "media/TextTrackDecoder.h"
 #include "media/PlaybackClock.h"

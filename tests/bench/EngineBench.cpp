@@ -231,31 +231,46 @@ void startupFigures() {
 
 // The engine's CPU per second of playing the 720p file in real time, against
 // the native decoder's for the same file (decode plus BGRA conversion).
-void playbackFigures(double nativeMs) {
-    TestWindow parent(0, 0, 1280, 720);
+// One file played to its end in a window of its own size: CPU per second of
+// playback against the native reference, pictures dropped, and the peak of
+// the process's private memory while it played.
+void playOne(const char* what, const std::string& file, int width, int height, double nativeMs) {
+    TestWindow parent(0, 0, width, height);
     engine::Player player;
-    if (!player.create(parent.hwnd(), 0, 0, 1280, 720, {}))
+    if (!player.create(parent.hwnd(), 0, 0, width, height, {}))
         return;
-    const std::string local = mediaDir() + "bench-media\\hd.mp4";
-    player.open(local);
+    player.open(file);
     const double t0 = nowMs();
     while (player.state() != 5 && nowMs() - t0 < 30000)
         pumpMessages(5);
     const double cpu0 = cpuMs(), wall0 = nowMs();
-    while (player.state() != 0 && nowMs() - wall0 < 60000)
+    size_t peak = 0;
+    while (player.state() != 0 && nowMs() - wall0 < 60000) {
+        PROCESS_MEMORY_COUNTERS_EX counters{};
+        counters.cb = sizeof counters;
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof counters);
+        peak = std::max<size_t>(peak, counters.PrivateUsage);
         pumpMessages(20);
-    const double wall = nowMs() - wall0, cpu = cpuMs() - cpu0;
-    std::printf("10 s 1280x720 30 fps: %llu pictures shown, %llu dropped\n",
-                static_cast<unsigned long long>(player.framesPresented()),
-                static_cast<unsigned long long>(player.framesDropped()));
-    const double engineMs = cpu / (wall / 1000);
-    std::printf("engine CPU time per second of playback: %.0f ms (%.0f %% of one core)\n", engineMs,
-                cpu / wall * 100);
-    player.close();
-    if (nativeMs > 0) {
-        std::printf("native decode + BGRA (ffmpeg -threads 1): %.0f ms per second of video\n", nativeMs);
-        std::printf("engine / native: %.2f\n", engineMs / nativeMs);
     }
+    const double wall = nowMs() - wall0, cpu = cpuMs() - cpu0;
+    const double engineMs = cpu / (wall / 1000);
+    std::printf("%s: %llu pictures shown, %llu dropped; peak private memory %.0f MB\n", what,
+                static_cast<unsigned long long>(player.framesPresented()),
+                static_cast<unsigned long long>(player.framesDropped()),
+                static_cast<double>(peak) / (1 << 20));
+    std::printf("  engine CPU time per second of playback: %.0f ms (%.0f %% of one core)\n", engineMs,
+                cpu / wall * 100);
+    if (nativeMs > 0)
+        std::printf("  native decode + BGRA (ffmpeg -threads 1): %.0f ms per second; engine / native: %.2f\n",
+                    nativeMs, engineMs / nativeMs);
+    player.close();
+}
+
+void playbackFigures(double nativeMs, double nativeHevcMs) {
+    playOne("10 s 1280x720 30 fps H.264", mediaDir() + "bench-media\\hd.mp4", 1280, 720, nativeMs);
+    playOne("10 s 1920x1080 25 fps HEVC", mediaDir() + "bench-media\\fullhd-hevc.mkv", 1920, 1080,
+            nativeHevcMs);
 }
 
 void throughputFigures() {
@@ -373,10 +388,13 @@ int main(int argc, char** argv) {
     std::printf("engine-bench\n");
     // --native-ms N: the native decoder's CPU ms per second of the same file,
     // measured outside Wine by tools/engine-bench.sh.
-    double nativeMs = 0;
-    for (int i = 1; i + 1 < argc; ++i)
+    double nativeMs = 0, nativeHevcMs = 0;
+    for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--native-ms") == 0)
             nativeMs = std::atof(argv[i + 1]);
+        if (std::strcmp(argv[i], "--native-hevc-ms") == 0)
+            nativeHevcMs = std::atof(argv[i + 1]);
+    }
     auto only = [&](const char* name) {
         for (int i = 1; i < argc; ++i)
             if (std::strcmp(argv[i], name) == 0)
@@ -388,7 +406,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (only("playback")) {
-        playbackFigures(nativeMs);
+        playbackFigures(nativeMs, nativeHevcMs);
         return 0;
     }
     if (only("subtitles")) {
@@ -403,7 +421,7 @@ int main(int argc, char** argv) {
     conversionFigures();
     subtitleFigures();
     startupFigures();
-    playbackFigures(nativeMs);
+    playbackFigures(nativeMs, nativeHevcMs);
     throughputFigures();
     return 0;
 }

@@ -2,9 +2,13 @@
 // file per container and codec (made at build time by the host's ffmpeg),
 // each showing red on its left half and blue on its right with a tone.
 #include "EngineFixture.h"
+#include "EngineLibrary.h"
 
 #include <gtest/gtest.h>
 
+#include <psapi.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -104,6 +108,91 @@ TEST_F(FormatTest, EveryContainerAndCodecPlaysShowsItsPictureAndSeeks) {
         EXPECT_GE(position() == 0 ? 3000 : position(), 2000);
         EXPECT_TRUE(g_missing.empty()) << g_missing.front();
         api.close(handle);
+    }
+}
+
+} // namespace
+
+namespace {
+
+size_t privateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
+    return counters.PrivateUsage;
+}
+
+// Damaged and hostile files play what they can or end idle: no crash, no
+// hang, a prompt close, and memory that comes back.
+TEST_F(FormatTest, DamagedAndHostileFilesEndIdleWithBoundedMemory) {
+    const wchar_t* files[] = {
+        L"hostile-cut-header.mkv",
+        L"hostile-cut-middle.ts",
+        L"hostile-huge-picture.mkv",
+        L"hostile-huge-samples.mp4",
+        L"hostile-overwritten-mkv-h264-flac.mkv",
+        L"hostile-overwritten-mp4-h264-aac.mp4",
+        L"hostile-overwritten-ts-mpeg2-mp2.ts",
+        L"hostile-overwritten-avi-mpeg4-mp3.avi",
+        L"hostile-overwritten-webm-vp9-opus.webm",
+        L"hostile-overwritten-asf-wmv2-wma.wmv",
+    };
+    const size_t before = privateBytes();
+    size_t peak = before;
+    for (const wchar_t* file : files) {
+        SCOPED_TRACE(gbkPath(file));
+        api.open(handle, gbkPath(formatMedia(file)).c_str());
+        EXPECT_TRUE(waitFor(
+            [&] {
+                peak = std::max(peak, privateBytes());
+                return state() == 0;
+            },
+            20000));
+        if (std::wstring(file) == L"hostile-huge-picture.mkv")
+            EXPECT_EQ(api.getVideoWidth(handle), 0) << "a picture wider than any movie is refused";
+        const ULONGLONG started = GetTickCount64();
+        api.close(handle);
+        EXPECT_LT(GetTickCount64() - started, 2000u);
+    }
+    EXPECT_LT(peak - before, size_t{200} << 20) << "peak growth, MB: " << ((peak - before) >> 20);
+    EXPECT_LT(privateBytes() - std::min(privateBytes(), before), size_t{40} << 20) << "kept after closing";
+}
+
+} // namespace
+
+namespace {
+
+// The engine loads the decoding libraries from its own folder on the first
+// open: one that is missing or will not load is named through the
+// missing-decoder callback, and the open ends idle.
+TEST(DecodingLibraries, AMissingOrBrokenOneIsNamedAndTheOpenEndsIdle) {
+    struct Case {
+        const char* name;
+        bool present; // a file that is not a library instead of none
+    };
+    for (const Case c : {Case{"missing", false}, Case{"not a library", true}}) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        for (const wchar_t* name : {L"APlayerCaller.dll", L"avutil-57.dll", L"swresample-4.dll",
+                                    L"swscale-6.dll", L"avformat-59.dll"})
+            ASSERT_TRUE(CopyFileW((binDirectory() + L"\\" + name).c_str(), folder.file(name).c_str(), FALSE));
+        if (c.present)
+            ASSERT_TRUE(writeFile(folder.file(L"avcodec-59.dll"), std::vector<uint8_t>(4096, 0x5A)));
+        corvina::EngineLibrary library(folder.file(L"APlayerCaller.dll"));
+        const corvina::EngineLibrary::Functions& api = library.functions();
+        ASSERT_NE(api.create, nullptr);
+        TestWindow parent(20, 20, 320, 240);
+        g_missing.clear();
+        const int handle = api.create(parent.hwnd(), 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr,
+                                      nullptr, nullptr, reinterpret_cast<void*>(&recordMissing), nullptr);
+        ASSERT_GT(handle, 0);
+        api.open(handle, gbkPath(formatMedia(L"mp4-h264-aac.mp4")).c_str());
+        EXPECT_TRUE(waitFor([] { return !g_missing.empty(); }, 10000));
+        EXPECT_EQ(g_missing, std::vector<std::string>{"avcodec-59.dll"});
+        EXPECT_TRUE(waitFor([&] { return api.getState(handle) == 0; }));
+        EXPECT_EQ(api.getVideoWidth(handle), 0);
+        api.destroy(handle);
     }
 }
 

@@ -30,25 +30,41 @@ void PlaybackClock::set(int ms) {
     baseMs_ = ms;
     startUs_ = monotonicMicros();
     started_ = true;
-    if (followSound_)
+    if (soundOpen_) {
         sound_.reset();
+        followSound_ = true;
+    }
 }
 
 void PlaybackClock::run(bool run) {
     if (run == running_)
         return;
     if (followSound_) {
-        // The device's count stops and goes on with the sound itself.
+        // The device's count stops and goes on with the sound itself; a pause
+        // hands over again what was not heard, and the count starts after
+        // what was.
         if (run)
             sound_.resume();
         else
-            sound_.pause();
-    } else if (run) {
-        startUs_ = monotonicMicros();
+            baseMs_ += sound_.pause();
     } else {
-        baseMs_ = now();
+        if (run)
+            startUs_ = monotonicMicros();
+        else
+            baseMs_ = now();
+        // Sound left to run on its own still stops and goes with the clock.
+        if (soundOpen_ && run)
+            sound_.resume();
+        else if (soundOpen_)
+            sound_.pause();
     }
     running_ = run;
+}
+
+void PlaybackClock::setVolume(int volume) {
+    const int heard = sound_.setVolume(volume);
+    if (followSound_)
+        baseMs_ += heard;
 }
 
 void PlaybackClock::leaveSound() {

@@ -12,7 +12,8 @@ class PlaybackClock {
     // With `sound` open, the clock is the sound's.
     explicit PlaybackClock(SoundOutput& sound) : sound_(sound) {}
 
-    void followSound(bool follow) { followSound_ = follow; }
+    // With sound open, every set() follows it again.
+    void followSound(bool follow) { soundOpen_ = followSound_ = follow; }
     bool followsSound() const { return followSound_; }
 
     bool started() const { return started_; }
@@ -22,12 +23,15 @@ class PlaybackClock {
     // Jumps to `ms` (an open, a seek); the sound queued so far is dropped.
     void set(int ms);
     void run(bool run);
-    // The sound has ended before the picture: the system clock goes on from
-    // where the sound stopped.
+    // The sound has ended before the picture (or run dry): the system clock
+    // goes on from where the sound stopped, until the next set().
     void leaveSound();
+    // The sound's volume changed (0..100): heard at once.
+    void setVolume(int volume);
 
   private:
     SoundOutput& sound_;
+    bool soundOpen_ = false;
     bool followSound_ = false;
     bool started_ = false;
     bool running_ = false;

@@ -18,7 +18,11 @@ bool SoundOutput::open(int sampleRate, int channels) {
         return false;
     device_ = device;
     waveOutPause(device_); // the session starts the sound with its clock
+    paused_ = true;
     bytesPerSecond_ = static_cast<int>(format.nAvgBytesPerSec);
+    channels_ = channels;
+    history_.clear();
+    historyStart_ = 0;
     return true;
 }
 
@@ -45,6 +49,13 @@ void SoundOutput::write(const int16_t* samples, size_t count) {
     if (!device_ || count == 0)
         return;
     reclaim();
+    history_.insert(history_.end(), samples, samples + count);
+    const size_t keep = static_cast<size_t>(bytesPerSecond_) / 2 * kHistoryMs / 1000;
+    if (history_.size() > keep + keep / 2) {
+        const size_t drop = history_.size() - keep;
+        history_.erase(history_.begin(), history_.begin() + static_cast<ptrdiff_t>(drop));
+        historyStart_ += drop;
+    }
     auto block = std::make_unique<Block>();
     block->data.assign(samples, samples + count);
     block->header.lpData = reinterpret_cast<LPSTR>(block->data.data());
@@ -56,13 +67,39 @@ void SoundOutput::write(const int16_t* samples, size_t count) {
     blocks_.push_back(std::move(block));
 }
 
-void SoundOutput::setVolume(int volume) {
+int SoundOutput::setVolume(int volume) {
+    volume_ = std::clamp(volume, 0, 100);
     if (!device_)
-        return;
-    const DWORD level = static_cast<DWORD>(std::clamp(volume, 0, 100)) * 0xFFFF / 100;
-    waveOutSetVolume(device_, level | (level << 16));
+        return 0;
+    return rewind(paused_);
 }
 
+int SoundOutput::rewind(bool paused) {
+    // What is heard lags the device's count by its lead; from there on,
+    // everything is handed over again.
+    const int playedMs = this->playedMs();
+    const int heardMs = std::max(playedMs - kDeviceLeadMs, 0);
+    const size_t frameSamples = static_cast<size_t>(channels_);
+    const size_t heardSamples =
+        static_cast<size_t>(static_cast<int64_t>(heardMs) * (bytesPerSecond_ / 2) / 1000) / frameSamples *
+        frameSamples;
+    waveOutReset(device_); // the device's count starts again at 0
+    reclaim();
+    if (paused)
+        waveOutPause(device_);
+    const DWORD level = static_cast<DWORD>(volume_) * 0xFFFF / 100;
+    waveOutSetVolume(device_, level | (level << 16));
+    std::vector<int16_t> unheard;
+    if (heardSamples >= historyStart_ && heardSamples - historyStart_ < history_.size())
+        unheard.assign(history_.begin() + static_cast<ptrdiff_t>(heardSamples - historyStart_),
+                       history_.end());
+    history_.clear();
+    historyStart_ = 0;
+    paused_ = paused;
+    if (!unheard.empty())
+        write(unheard.data(), unheard.size());
+    return heardMs;
+}
 int SoundOutput::queuedMs() {
     reclaim();
     std::lock_guard lock(mutex_);
@@ -78,21 +115,28 @@ int SoundOutput::playedMs() {
     return bytesPerSecond_ ? static_cast<int>(static_cast<uint64_t>(time.u.cb) * 1000 / bytesPerSecond_) : 0;
 }
 
-void SoundOutput::pause() {
-    if (device_)
-        waveOutPause(device_);
+int SoundOutput::pause() {
+    if (!device_ || paused_)
+        return 0;
+    return rewind(true);
 }
 
 void SoundOutput::resume() {
-    if (device_)
-        waveOutRestart(device_);
+    if (!device_ || !paused_)
+        return;
+    paused_ = false;
+    waveOutRestart(device_);
 }
 
 void SoundOutput::reset() {
     if (!device_)
         return;
     waveOutReset(device_); // marks every block done and the position 0
+    if (paused_)
+        waveOutPause(device_);
     reclaim();
+    history_.clear();
+    historyStart_ = 0;
 }
 
 } // namespace engine

@@ -1,4 +1,4 @@
-#include "ByteSource.h"
+#include "Sources.h"
 
 #include <cctype>
 #include <cstring>
