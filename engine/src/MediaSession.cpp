@@ -107,7 +107,7 @@ void MediaSession::stop() {
             demuxer_->abort(); // ends a read blocked on the network or the disk
         else if (source_)
             source_->abort();
-        changed_.notify_all();
+        wakeAll();
     }
     for (std::thread* t : {&reader_, &video_, &audio_, &presenter_})
         if (t->joinable())
@@ -122,16 +122,23 @@ void MediaSession::stop() {
     state_ = APLAYER_STATE_IDLE;
 }
 
+void MediaSession::wakeAll() {
+    demuxCv_.notify_all();
+    videoCv_.notify_all();
+    audioCv_.notify_all();
+    presenterCv_.notify_all();
+}
+
 void MediaSession::cookieArrived() {
     std::lock_guard lock(mutex_);
     cookieSet_ = true;
-    changed_.notify_all();
+    demuxCv_.notify_all();
 }
 
 void MediaSession::pictureChanged() {
     std::lock_guard lock(mutex_);
     repaint_ = true;
-    changed_.notify_all();
+    presenterCv_.notify_all();
 }
 
 int MediaSession::soundVolume() const {
@@ -178,7 +185,7 @@ bool MediaSession::play() {
     paused_ = false;
     if (s == APLAYER_STATE_PAUSED)
         state_ = APLAYER_STATE_PLAYING;
-    changed_.notify_all(); // the presenter starts the clock
+    presenterCv_.notify_all(); // the presenter starts the clock
     return true;
 }
 
@@ -191,7 +198,7 @@ bool MediaSession::pause() {
     clock_.run(false);
     if (s == APLAYER_STATE_PLAYING || s == APLAYER_STATE_BUFFERING)
         state_ = APLAYER_STATE_PAUSED;
-    changed_.notify_all();
+    presenterCv_.notify_all();
     return true;
 }
 
@@ -213,7 +220,7 @@ void MediaSession::requestSeek(int ms) {
     for (Frame& f : frames_)
         recycle(std::move(f));
     frames_.clear();
-    changed_.notify_all();
+    wakeAll();
 }
 
 // ---- tracks ----
@@ -252,7 +259,7 @@ bool MediaSession::chooseTrack(bool audio, int number) {
         textShown_ = cues != textCues_.end() ? std::make_shared<CueIndex>(cues->second.cues) : nullptr;
         ++textGeneration_;
         repaint_ = true;
-        changed_.notify_all();
+        presenterCv_.notify_all();
         return true;
     }
     const int stream = list[static_cast<size_t>(number)].stream;
@@ -286,7 +293,7 @@ void MediaSession::takeTextPacket(AVPacket& packet) {
         ++textGeneration_;
         if (paused_)
             repaint_ = true;
-        changed_.notify_all();
+        presenterCv_.notify_all();
     }
 }
 
@@ -311,7 +318,7 @@ bool MediaSession::openSource(const std::string& url) {
         {
             // Give the caller a moment to hand over the stream's cookie.
             std::unique_lock lock(mutex_);
-            changed_.wait_for(lock, std::chrono::milliseconds(kCookieWaitMs),
+            demuxCv_.wait_for(lock, std::chrono::milliseconds(kCookieWaitMs),
                               [this] { return cookieSet_ || stopping_; });
             if (stopping_)
                 return false;
@@ -461,7 +468,7 @@ void MediaSession::markEnded(bool video) {
     (video ? videoEnded_ : audioEnded_) = true;
     if (video || videoStream_ < 0)
         seekingNow_ = false; // nothing more will land for this seek
-    changed_.notify_all();
+    presenterCv_.notify_all();
 }
 
 void MediaSession::demuxLoop() {
@@ -472,7 +479,7 @@ void MediaSession::demuxLoop() {
         int target = -1;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return stopping_ || seekPending_ || (!demuxEnded_ && !queuesFull()); });
+            demuxCv_.wait(lock, [&] { return stopping_ || seekPending_ || (!demuxEnded_ && !queuesFull()); });
             if (stopping_)
                 return;
             if (seekPending_) {
@@ -497,7 +504,7 @@ void MediaSession::demuxLoop() {
                 audioEnded_ = audioStream_ < 0;
                 clock_.set(target); // drops the sound queued so far
                 showNextWhilePaused_ = paused_;
-                changed_.notify_all();
+                wakeAll();
             }
         }
         if (target >= 0) {
@@ -515,7 +522,8 @@ void MediaSession::demuxLoop() {
             // The end, a broken file or a dropped connection: play what we have.
             if (result != AVERROR(EAGAIN))
                 demuxEnded_ = true;
-            changed_.notify_all();
+            videoCv_.notify_all();
+            audioCv_.notify_all();
             continue;
         }
         const int index = packet->stream_index;
@@ -530,7 +538,7 @@ void MediaSession::demuxLoop() {
         }
         ff().av_packet_move_ref(queued, packet.get());
         (index == videoStream_ ? videoPackets_ : audioPackets_).push(queued, packetMs(*queued));
-        changed_.notify_all();
+        (index == videoStream_ ? videoCv_ : audioCv_).notify_all();
     }
 }
 
@@ -555,7 +563,7 @@ void MediaSession::videoMain() {
         bool drain = false, flush = false;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] {
+            videoCv_.wait(lock, [&] {
                 return stopping_ || generation != generation_ || !videoPackets_.packets.empty() ||
                        (demuxEnded_ && !drained);
             });
@@ -569,7 +577,7 @@ void MediaSession::videoMain() {
                 flush = true;
             } else if (!videoPackets_.packets.empty()) {
                 packet.reset(videoPackets_.pop());
-                changed_.notify_all(); // room for the reader
+                demuxCv_.notify_all(); // room for the reader
             } else {
                 drain = drained = true;
             }
@@ -612,7 +620,7 @@ void MediaSession::videoMain() {
                 if (!converted)
                     continue;
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] {
+                videoCv_.wait(lock, [&] {
                     return stopping_ || generation != generation_ || frames_.size() < kMaxQueuedFrames;
                 });
                 if (stopping_ || generation != generation_) {
@@ -626,7 +634,7 @@ void MediaSession::videoMain() {
                 frames_.push_back(std::move(out));
                 seekingNow_ = false;
                 discardBefore = -1;
-                changed_.notify_all();
+                presenterCv_.notify_all();
             }
         };
         const int sent = decoder.send(drain ? nullptr : packet.get());
@@ -666,7 +674,7 @@ void MediaSession::audioMain() {
         bool drain = false, flush = false;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] {
+            audioCv_.wait(lock, [&] {
                 return stopping_ || generation != generation_ || !audioPackets_.packets.empty() ||
                        (demuxEnded_ && !drained);
             });
@@ -690,7 +698,7 @@ void MediaSession::audioMain() {
                 }
             } else if (!audioPackets_.packets.empty()) {
                 packet.reset(audioPackets_.pop());
-                changed_.notify_all();
+                demuxCv_.notify_all();
             } else {
                 drain = drained = true;
             }
@@ -741,7 +749,9 @@ void MediaSession::audioMain() {
                                           : static_cast<int>(baseMs + written / samplesPerMs) - clock_.now();
                     if (ahead < kSoundAheadMs)
                         break;
-                    changed_.wait_for(lock, std::chrono::milliseconds(10));
+                    // Until about when enough will have been played.
+                    audioCv_.wait_for(
+                        lock, std::chrono::milliseconds(std::clamp(ahead - kSoundAheadMs + 5, 5, 100)));
                 }
                 if (sound_.isOpen())
                     sound_.write(pcm.data() + skip, count);
@@ -782,6 +792,7 @@ PictureSettings MediaSession::pictureSettings() const {
 }
 
 void MediaSession::present(const Frame& frame) {
+
     // Converted into the picture the window showed before this one: same size,
     // same memory, no allocation per frame.
     converter_.convert(frame.nv12, pictureSettings(), picture_.pixels, picture_.width, picture_.height);
@@ -881,7 +892,7 @@ void MediaSession::presenterMain() {
                 finish();
                 return;
             }
-            changed_.wait_for(lock, std::chrono::milliseconds(20));
+            presenterCv_.wait_for(lock, std::chrono::milliseconds(20));
             continue;
         }
         if (frames_.empty()) {
@@ -896,7 +907,7 @@ void MediaSession::presenterMain() {
                 clock_.run(false);
                 state_ = APLAYER_STATE_BUFFERING;
             }
-            changed_.wait_for(lock, std::chrono::milliseconds(20));
+            presenterCv_.wait_for(lock, std::chrono::milliseconds(20));
             continue;
         }
         if (paused_) {
@@ -906,11 +917,11 @@ void MediaSession::presenterMain() {
                 auto frame = std::make_shared<Frame>(std::move(frames_.front()));
                 frames_.pop_front();
                 replaceLastFrame(frame);
-                changed_.notify_all();
+                videoCv_.notify_all();
                 presentUnlocked(*frame);
                 continue;
             }
-            changed_.wait(lock);
+            presenterCv_.wait(lock);
             continue;
         }
         if (state_ == APLAYER_STATE_BUFFERING) {
@@ -922,20 +933,20 @@ void MediaSession::presenterMain() {
         const int now = clock_.now();
         const int due = static_cast<int>(next.ms);
         if (due > now) {
-            changed_.wait_for(lock, std::chrono::milliseconds(std::clamp(due - now, 1, 20)));
+            presenterCv_.wait_for(lock, std::chrono::milliseconds(std::clamp(due - now, 1, 50)));
             continue;
         }
         if (now - due > frameIntervalMs_ && frames_.size() > 1) {
             recycle(std::move(frames_.front()));
             frames_.pop_front(); // late by more than a frame: drop it, do not queue up
             ++dropped_;
-            changed_.notify_all();
+            videoCv_.notify_all();
             continue;
         }
         auto frame = std::make_shared<Frame>(std::move(next));
         frames_.pop_front();
         replaceLastFrame(frame);
-        changed_.notify_all();
+        videoCv_.notify_all();
         presentUnlocked(*frame);
     }
 }

@@ -125,7 +125,10 @@ class MediaSession {
     std::atomic<bool> seekPending_{false}, seekingNow_{false};
 
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    // One for each stage, so that a change wakes only the stage it concerns
+    // (under Wine every wake-up is a round trip to the server).
+    std::condition_variable demuxCv_, videoCv_, audioCv_, presenterCv_;
+    void wakeAll(); // a seek, a stop: every stage looks again
     bool stopping_ = false;
     bool paused_ = false;
     bool cookieSet_ = false;

@@ -250,7 +250,7 @@ void playOne(const char* what, const std::string& file, int width, int height, d
         counters.cb = sizeof counters;
         GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                              sizeof counters);
-        peak = std::max<size_t>(peak, counters.PrivateUsage);
+        peak = std::max<size_t>(peak, counters.PagefileUsage); // private bytes (Wine leaves PrivateUsage 0)
         pumpMessages(20);
     }
     const double wall = nowMs() - wall0, cpu = cpuMs() - cpu0;

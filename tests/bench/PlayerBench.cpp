@@ -30,8 +30,8 @@ constexpr int kTabControl = 100, kFileEdit = 130, kPlayFileButton = 132; // the 
 
 // Read until the end: /proc files say they are empty.
 std::string readWhole(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return {};
     std::string text;
@@ -171,15 +171,18 @@ int listFill() {
         SetEnvironmentVariableA(name, host.c_str());
     TempFolder folder;
     CopyFileW((binDirectory() + L"\\Corvina.exe").c_str(), folder.file(L"Corvina.exe").c_str(), FALSE);
-    ChildProcess program(folder.path(), L"Corvina.exe", L"velmarino://play/?hash=6A9759BFFD5C0AF65319979FB7832189F4F3C35D");
+    ChildProcess program(folder.path(), L"Corvina.exe",
+                         L"velmarino://play/?hash=6A9759BFFD5C0AF65319979FB7832189F4F3C35D");
     Windows w{program.pid()};
     HWND list = nullptr;
     // The dialog is listed as soon as it exists; its list comes a moment later.
-    if (!waitFor([&] {
-            EnumWindows(&collect, reinterpret_cast<LPARAM>(&w));
-            list = w.dialog ? GetDlgItem(GetDlgItem(w.dialog, kTabControl), 114) : nullptr;
-            return w.main && list && IsWindowVisible(w.dialog);
-        }, 60000))
+    if (!waitFor(
+            [&] {
+                EnumWindows(&collect, reinterpret_cast<LPARAM>(&w));
+                list = w.dialog ? GetDlgItem(GetDlgItem(w.dialog, kTabControl), 114) : nullptr;
+                return w.main && list && IsWindowVisible(w.dialog);
+            },
+            60000))
         return 1;
     double longest = 0, filledAt = 0;
     DWORD_PTR lastCount = 0;
@@ -201,9 +204,10 @@ int listFill() {
         std::printf("20 000 rows: the list did not fill within a minute (%lu rows, index asked: %s)\n",
                     static_cast<unsigned long>(lastCount), answeredAt.load() > 0 ? "yes" : "no");
     else
-        std::printf("20 000 rows: in the list %.0f ms after the index answered; the window answered within %.0f ms "
-                    "throughout\n",
-                    filledAt - answeredAt.load(), longest);
+        std::printf(
+            "20 000 rows: in the list %.0f ms after the index answered; the window answered within %.0f ms "
+            "throughout\n",
+            filledAt - answeredAt.load(), longest);
     PostMessageW(w.main, WM_CLOSE, 0, 0);
     program.waitForExit(30000);
     index.stop();
@@ -234,8 +238,8 @@ int main(int argc, char** argv) {
     const ProgramCpu cpu(program.process(), folder.file(L"Corvina.exe"));
     std::printf("CPU read from %ls\n", cpu.statPath.empty() ? L"the process times" : cpu.statPath.c_str());
 
-    std::printf("program CPU, idle with nothing open: %.2f %% of one core (%d s)\n",
-                cpuShare(cpu, seconds), seconds);
+    std::printf("program CPU, idle with nothing open: %.2f %% of one core (%d s)\n", cpuShare(cpu, seconds),
+                seconds);
 
     // The local file tab: the path into its edit box, then its play button.
     const std::wstring movie = binDirectory() + L"\\..\\bench-media\\hd-minute.mp4";

@@ -58,7 +58,8 @@ double privateMb() {
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                          sizeof counters);
-    return static_cast<double>(counters.PrivateUsage) / (1 << 20);
+    // Private bytes: Wine leaves PrivateUsage at 0 and counts them in PagefileUsage.
+    return static_cast<double>(counters.PagefileUsage) / (1 << 20);
 }
 
 double peakMemoryMb() {

@@ -122,14 +122,14 @@ int main(int argc, char** argv) {
         const double directFull = perCall(std::max(rounds / 10, 5), [&] { direct.redraw(); });
 
         std::printf("host 858x496, control 100x20, %d rounds\n", rounds);
-        std::printf("direct mode: partial %.3f ms, full redraw %.3f ms, partial / full %.1f %%\n", directPartial,
-                    directFull, 100.0 * directPartial / directFull);
+        std::printf("direct mode: partial %.3f ms, full redraw %.3f ms, partial / full %.1f %%\n",
+                    directPartial, directFull, 100.0 * directPartial / directFull);
         std::printf("partial update (recompose + present): %.3f ms\n", partial);
         std::printf("full redraw:                          %.3f ms\n", full);
         std::printf("partial / full:                       %.1f %%\n", 100.0 * partial / full);
         std::printf("one full present (858x496):           %.3f ms\n", present);
-        std::printf("private memory across %d updates and %d resizes: %.1f MB before, %.1f MB after\n", updates,
-                    updates / 10, memoryBefore, memoryAfter);
+        std::printf("private memory across %d updates and %d resizes: %.1f MB before, %.1f MB after\n",
+                    updates, updates / 10, memoryBefore, memoryAfter);
         std::printf("GDI objects  before %lu after %lu\n", static_cast<unsigned long>(gdiBefore),
                     static_cast<unsigned long>(gdiAfter));
         std::printf("user objects before %lu after %lu\n", static_cast<unsigned long>(userBefore),
