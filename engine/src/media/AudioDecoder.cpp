@@ -9,31 +9,23 @@ AudioDecoder::~AudioDecoder() {
     if (resampler_)
         ff().swr_free(&resampler_);
     ff().av_channel_layout_uninit(&inLayout_);
-    if (context_)
-        ff().avcodec_free_context(&context_);
 }
 
 bool AudioDecoder::open(const AVStream& stream) {
-    const AVCodec* codec = ff().avcodec_find_decoder(stream.codecpar->codec_id);
-    if (!codec)
-        return false;
-    context_ = ff().avcodec_alloc_context3(codec);
-    if (!context_ || ff().avcodec_parameters_to_context(context_, stream.codecpar) < 0)
-        return false;
-    context_->pkt_timebase = stream.time_base;
-    return ff().avcodec_open2(context_, codec, nullptr) == 0;
+    context_ = openDecoder(stream);
+    return context_ != nullptr;
 }
 
 int AudioDecoder::send(const AVPacket* packet) {
-    return ff().avcodec_send_packet(context_, packet);
+    return ff().avcodec_send_packet(context_.get(), packet);
 }
 
 int AudioDecoder::receive(AVFrame* frame) {
-    return ff().avcodec_receive_frame(context_, frame);
+    return ff().avcodec_receive_frame(context_.get(), frame);
 }
 
 void AudioDecoder::flush() {
-    ff().avcodec_flush_buffers(context_);
+    ff().avcodec_flush_buffers(context_.get());
 }
 
 bool AudioDecoder::convert(const AVFrame& frame, std::vector<int16_t>& pcm) {

@@ -4,7 +4,7 @@
 // whole scaled so that nothing clips); the LFE channel is left out.
 #pragma once
 
-#include "FfmpegApi.h"
+#include "Codec.h"
 
 #include <cstdint>
 #include <vector>
@@ -31,7 +31,7 @@ class AudioDecoder {
     bool convert(const AVFrame& frame, std::vector<int16_t>& pcm);
 
   private:
-    AVCodecContext* context_ = nullptr;
+    CodecContext context_;
     SwrContext* resampler_ = nullptr;
     // What the resampler was made for; a change remakes it.
     int inRate_ = 0, inFormat_ = -1;

@@ -52,8 +52,12 @@ FfmpegLoad loadFfmpeg() {
         // Loaded libraries stay loaded for the life of the process.
         const std::wstring path = folder + L"\\" + kFfmpegLibraries[i];
         modules[i] = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-        if (!modules[i])
+        if (!modules[i]) {
+            // What did load goes again, so that a later open tries afresh.
+            for (int loaded = 0; loaded < i; ++loaded)
+                FreeLibrary(modules[loaded]);
             return {nullptr, narrow(kFfmpegLibraries[i])};
+        }
     }
     FfmpegApi api;
     int missingIn = -1;
@@ -64,8 +68,11 @@ FfmpegLoad loadFfmpeg() {
         missingIn = library;
     ENGINE_FFMPEG_FUNCTIONS(ENGINE_FFMPEG_RESOLVE)
 #undef ENGINE_FFMPEG_RESOLVE
-    if (missingIn >= 0)
+    if (missingIn >= 0) {
+        for (HMODULE module : modules)
+            FreeLibrary(module);
         return {nullptr, narrow(kFfmpegLibraries[missingIn])};
+    }
     api.av_log_set_level(AV_LOG_QUIET);
     g_api = api;
     g_loaded = true;

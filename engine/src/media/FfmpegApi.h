@@ -84,8 +84,9 @@ struct FfmpegLoad {
     std::string failedLibrary;      // the file name that did not load (ASCII)
 };
 
-// Loads the libraries once per process, from the folder of the module that
-// holds this code; later calls return the same answer. Thread-safe.
+// Loads the libraries from the folder of the module that holds this code,
+// once per process: after a success later calls return the same table; after
+// a failure (nothing is kept loaded) the next call tries again. Thread-safe.
 FfmpegLoad loadFfmpeg();
 
 // The functions, once loadFfmpeg() has succeeded.

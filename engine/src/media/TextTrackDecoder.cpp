@@ -7,11 +7,6 @@ constexpr int kDefaultCueMs = 4000; // a cue that does not say how long it stays
 
 } // namespace
 
-TextTrackDecoder::~TextTrackDecoder() {
-    if (context_)
-        ff().avcodec_free_context(&context_);
-}
-
 bool TextTrackDecoder::readable(AVCodecID codec) {
     switch (codec) {
     case AV_CODEC_ID_SUBRIP:
@@ -28,15 +23,9 @@ bool TextTrackDecoder::readable(AVCodecID codec) {
 }
 
 bool TextTrackDecoder::open(const AVStream& stream) {
-    const AVCodec* codec = ff().avcodec_find_decoder(stream.codecpar->codec_id);
-    if (!codec)
-        return false;
-    context_ = ff().avcodec_alloc_context3(codec);
-    if (!context_ || ff().avcodec_parameters_to_context(context_, stream.codecpar) < 0)
-        return false;
-    context_->pkt_timebase = stream.time_base;
+    context_ = openDecoder(stream);
     timeBase_ = stream.time_base;
-    return ff().avcodec_open2(context_, codec, nullptr) == 0;
+    return context_ != nullptr;
 }
 
 std::optional<Cue> TextTrackDecoder::decode(AVPacket& packet, int64_t startMs) {
@@ -44,7 +33,7 @@ std::optional<Cue> TextTrackDecoder::decode(AVPacket& packet, int64_t startMs) {
         return std::nullopt;
     AVSubtitle subtitle{};
     int got = 0;
-    if (ff().avcodec_decode_subtitle2(context_, &subtitle, &got, &packet) < 0 || !got)
+    if (ff().avcodec_decode_subtitle2(context_.get(), &subtitle, &got, &packet) < 0 || !got)
         return std::nullopt;
     const int64_t start = ff().av_rescale_q(packet.pts, timeBase_, AVRational{1, 1000}) - startMs;
     const int64_t length = packet.duration > 0

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "../Subtitles.h"
-#include "FfmpegApi.h"
+#include "Codec.h"
 
 #include <optional>
 
@@ -11,11 +11,6 @@ namespace engine {
 
 class TextTrackDecoder {
   public:
-    TextTrackDecoder() = default;
-    ~TextTrackDecoder();
-    TextTrackDecoder(const TextTrackDecoder&) = delete;
-    TextTrackDecoder& operator=(const TextTrackDecoder&) = delete;
-
     // True for the codecs this reads: text, not pictures.
     static bool readable(AVCodecID codec);
     bool open(const AVStream& stream);
@@ -24,7 +19,7 @@ class TextTrackDecoder {
     std::optional<Cue> decode(AVPacket& packet, int64_t startMs);
 
   private:
-    AVCodecContext* context_ = nullptr;
+    CodecContext context_;
     AVRational timeBase_{1, 1000};
 };
 

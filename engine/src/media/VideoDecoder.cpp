@@ -9,37 +9,24 @@
 
 namespace engine {
 
-VideoDecoder::~VideoDecoder() {
-    if (context_)
-        ff().avcodec_free_context(&context_);
-}
-
 bool VideoDecoder::open(const AVStream& stream) {
-    const AVCodec* codec = ff().avcodec_find_decoder(stream.codecpar->codec_id);
-    if (!codec)
-        return false;
-    context_ = ff().avcodec_alloc_context3(codec);
-    if (!context_ || ff().avcodec_parameters_to_context(context_, stream.codecpar) < 0)
-        return false;
-    context_->pkt_timebase = stream.time_base;
     // Frame threads, one per core and at most eight.
     SYSTEM_INFO system{};
     GetSystemInfo(&system);
-    context_->thread_count = static_cast<int>(std::clamp<DWORD>(system.dwNumberOfProcessors, 1, 8));
-    context_->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    return ff().avcodec_open2(context_, codec, nullptr) == 0;
+    context_ = openDecoder(stream, static_cast<int>(std::clamp<DWORD>(system.dwNumberOfProcessors, 1, 8)));
+    return context_ != nullptr;
 }
 
 int VideoDecoder::send(const AVPacket* packet) {
-    return ff().avcodec_send_packet(context_, packet);
+    return ff().avcodec_send_packet(context_.get(), packet);
 }
 
 int VideoDecoder::receive(AVFrame* frame) {
-    return ff().avcodec_receive_frame(context_, frame);
+    return ff().avcodec_receive_frame(context_.get(), frame);
 }
 
 void VideoDecoder::flush() {
-    ff().avcodec_flush_buffers(context_);
+    ff().avcodec_flush_buffers(context_.get());
 }
 
 void describeColour(const AVFrame& frame, Nv12Frame& out) {

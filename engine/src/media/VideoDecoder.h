@@ -5,7 +5,7 @@
 #pragma once
 
 #include "../FrameConverter.h"
-#include "FfmpegApi.h"
+#include "Codec.h"
 
 #include <string>
 
@@ -13,11 +13,6 @@ namespace engine {
 
 class VideoDecoder {
   public:
-    VideoDecoder() = default;
-    ~VideoDecoder();
-    VideoDecoder(const VideoDecoder&) = delete;
-    VideoDecoder& operator=(const VideoDecoder&) = delete;
-
     // False when there is no decoder for the stream or it will not open.
     bool open(const AVStream& stream);
     // The AVERROR codes of avcodec_send_packet / avcodec_receive_frame; a
@@ -27,7 +22,7 @@ class VideoDecoder {
     void flush();
 
   private:
-    AVCodecContext* context_ = nullptr;
+    CodecContext context_;
 };
 
 // The picture's colour matrix and range, with the usual guess for a stream
