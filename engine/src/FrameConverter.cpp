@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <emmintrin.h>
 
@@ -116,12 +117,21 @@ uint32_t channel(int luma, int chroma) {
     return static_cast<uint32_t>(std::clamp(v, 0, 255));
 }
 
+// One row's planes: luma, and chroma either interleaved (uv) or apart (u, v).
+struct RowPlanes {
+    const uint8_t* y;
+    const uint8_t* uv; // null when planar
+    const uint8_t* u;
+    const uint8_t* v;
+    int stride; // of the interleaved chroma row
+};
+
 // Pixels [x, x1) of one row, one at a time: the reference the SSE2 path equals.
-void convertRowScalar(const ColourCoefficients& k, const uint8_t* yRow, const uint8_t* cRow, int stride,
-                      uint32_t* dst, int x, int x1) {
+void convertRowScalar(const ColourCoefficients& k, const RowPlanes& row, uint32_t* dst, int x, int x1) {
+    const uint8_t* yRow = row.y;
     for (; x < x1; x += 2) {
-        const int du = cRow[x] - 128;
-        const int dv = (x + 1 < stride ? cRow[x + 1] : 128) - 128;
+        const int du = (row.uv ? row.uv[x] : row.u[x / 2]) - 128;
+        const int dv = (row.uv ? (x + 1 < row.stride ? row.uv[x + 1] : 128) : row.v[x / 2]) - 128;
         const int r = chromaTerm(k.red, du, dv), g = chromaTerm(k.green, du, dv);
         const int b = chromaTerm(k.blue, du, dv);
         const int pairEnd = std::min(x + 2, x1);
@@ -134,8 +144,8 @@ void convertRowScalar(const ColourCoefficients& k, const uint8_t* yRow, const ui
 
 // Eight pixels per step with SSE2 (both target architectures have it); the
 // columns left over go through the scalar row.
-void convertRowSimd(const ColourCoefficients& k, const uint8_t* yRow, const uint8_t* cRow, int stride,
-                    uint32_t* dst, int x, int x1) {
+void convertRowSimd(const ColourCoefficients& k, const RowPlanes& row, uint32_t* dst, int x, int x1) {
+    const uint8_t* yRow = row.y;
     const __m128i zero = _mm_setzero_si128();
     const __m128i scale = _mm_set1_epi16(static_cast<int16_t>(k.lumaScale));
     const __m128i offset = _mm_set1_epi16(static_cast<int16_t>(k.lumaOffset));
@@ -152,7 +162,16 @@ void convertRowSimd(const ColourCoefficients& k, const uint8_t* yRow, const uint
         const __m128i y8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(yRow + x));
         // (Y << 8) * scale >> 16, unsigned, plus the offset
         const __m128i luma = _mm_add_epi16(_mm_mulhi_epu16(_mm_unpacklo_epi8(zero, y8), scale), offset);
-        const __m128i uv8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cRow + x));
+        __m128i uv8;
+        if (row.uv) {
+            uv8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row.uv + x));
+        } else {
+            // Four U and four V woven in the register: u0 v0 u1 v1 ...
+            int32_t u4, v4;
+            std::memcpy(&u4, row.u + x / 2, 4);
+            std::memcpy(&v4, row.v + x / 2, 4);
+            uv8 = _mm_unpacklo_epi8(_mm_cvtsi32_si128(u4), _mm_cvtsi32_si128(v4));
+        }
         const __m128i uv = _mm_sub_epi16(_mm_unpacklo_epi8(uv8, zero), mid); // du0 dv0 du1 dv1 ...
         auto channelOf = [&](__m128i coefficients) {
             __m128i c = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(uv, coefficients), round8), 8);
@@ -167,7 +186,7 @@ void convertRowSimd(const ColourCoefficients& k, const uint8_t* yRow, const uint
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_unpacklo_epi16(bgPairs, raPairs));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x + 4), _mm_unpackhi_epi16(bgPairs, raPairs));
     }
-    convertRowScalar(k, yRow, cRow, stride, dst, x, x1);
+    convertRowScalar(k, row, dst, x, x1);
 }
 
 } // namespace
@@ -187,18 +206,27 @@ void FrameConverter::convertRegion(const Nv12Frame& frame, const PictureSettings
     const int width = frame.width, height = frame.height, stride = frame.stride;
     x0 &= ~1; // whole chroma pairs
     x1 = std::min(x1, width);
-    const auto row = path_ == Path::Simd ? &convertRowSimd : &convertRowScalar;
-    for (int y = 0; y < height; ++y)
-        row(coefficients_, frame.luma() + static_cast<size_t>(y) * stride,
-            frame.chroma() + static_cast<size_t>(y / 2) * stride, stride,
-            out + static_cast<size_t>(y) * width, x0, x1);
+    const auto convertRow = path_ == Path::Simd ? &convertRowSimd : &convertRowScalar;
+    const PlanarPicture& p = frame.planar;
+    for (int y = 0; y < height; ++y) {
+        const RowPlanes row =
+            p.y ? RowPlanes{p.y + static_cast<ptrdiff_t>(y) * p.yPitch, nullptr,
+                            p.u + static_cast<ptrdiff_t>(y / 2) * p.uPitch,
+                            p.v + static_cast<ptrdiff_t>(y / 2) * p.vPitch, 0}
+                : RowPlanes{frame.luma() + static_cast<size_t>(y) * stride,
+                            frame.chroma() + static_cast<size_t>(y / 2) * stride, nullptr, nullptr, stride};
+        convertRow(coefficients_, row, out + static_cast<size_t>(y) * width, x0, x1);
+    }
 }
 
 void FrameConverter::convert(const Nv12Frame& frame, const PictureSettings& settings,
                              std::vector<uint32_t>& out, int& outWidth, int& outHeight) {
     const int width = frame.width, height = frame.height;
-    if (width <= 0 || height <= 0 || frame.stride < width ||
-        frame.data.size() < static_cast<size_t>(frame.stride) * (height + (height + 1) / 2)) {
+    const bool held = frame.planar.y && frame.planar.u && frame.planar.v && frame.planar.yPitch >= width &&
+                      frame.planar.uPitch >= width / 2 && frame.planar.vPitch >= width / 2;
+    if (width <= 0 || height <= 0 ||
+        (!held && (frame.stride < width ||
+                   frame.data.size() < static_cast<size_t>(frame.stride) * (height + (height + 1) / 2)))) {
         out.clear();
         outWidth = outHeight = 0;
         return;

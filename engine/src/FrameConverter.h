@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace engine {
@@ -28,8 +29,19 @@ struct PictureSettings {
 // 16..235 (limited, as most video) or 0..255 (full, as JPEG).
 enum class ColourMatrix { Bt601, Bt709, Bt2020 };
 
-// One decoded frame in NV12: a Y plane, then interleaved U/V at half resolution.
+// One decoded frame in NV12: a Y plane, then interleaved U/V at half
+// resolution, in `data`. Or, where `planar` is set, 4:2:0 planes held
+// elsewhere (a decoder's own picture, kept alive by `owner`) with U and V
+// apart: converted from there without a copy.
+struct PlanarPicture {
+    const uint8_t* y = nullptr;
+    const uint8_t* u = nullptr;
+    const uint8_t* v = nullptr;
+    int yPitch = 0, uPitch = 0, vPitch = 0;
+};
 struct Nv12Frame {
+    PlanarPicture planar; // used instead of data when planar.y is set
+    std::shared_ptr<void> owner;
     ColourMatrix matrix = ColourMatrix::Bt601;
     bool fullRange = false;
     int width = 0;

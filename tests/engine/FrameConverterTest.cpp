@@ -290,3 +290,91 @@ TEST(FrameConverter, PlanarChromaIsWovenIntoPairs) {
 }
 
 } // namespace
+
+namespace {
+
+// A decoder's own 4:2:0 planes (U and V apart, pitches of their own) convert
+// to exactly the pixels of the same picture woven into NV12, on both paths,
+// with odd widths and padded pitches; and the matrix and range change the
+// colours as they should.
+TEST(FrameConverter, PlanarPlanesEqualTheSamePictureWovenIntoNv12) {
+    struct Size {
+        int width, height, yPitch, cPitch;
+    };
+    const Size sizes[] = {
+        {2, 2, 2, 1}, {18, 4, 32, 16}, {64, 6, 80, 40}, {1280, 4, 1344, 672}, {34, 8, 34, 17}};
+    unsigned seed = 5;
+    for (const Size& size : sizes) {
+        std::mt19937 random(seed++);
+        std::vector<uint8_t> y(static_cast<size_t>(size.yPitch) * size.height);
+        std::vector<uint8_t> u(static_cast<size_t>(size.cPitch) * size.height / 2), v(u.size());
+        for (auto* plane : {&y, &u, &v})
+            for (auto& b : *plane)
+                b = static_cast<uint8_t>(random());
+        Nv12Frame planar;
+        planar.width = size.width;
+        planar.height = size.height;
+        planar.planar = {y.data(), u.data(), v.data(), size.yPitch, size.cPitch, size.cPitch};
+        Nv12Frame woven;
+        woven.width = size.width;
+        woven.height = size.height;
+        woven.stride = size.width;
+        woven.data.resize(static_cast<size_t>(size.width) * size.height * 3 / 2);
+        for (int row = 0; row < size.height; ++row)
+            std::copy_n(&y[static_cast<size_t>(row) * size.yPitch], size.width,
+                        &woven.data[static_cast<size_t>(row) * size.width]);
+        for (int row = 0; row < size.height / 2; ++row)
+            engine::interleaveChroma(
+                &u[static_cast<size_t>(row) * size.cPitch], &v[static_cast<size_t>(row) * size.cPitch],
+                &woven.data[static_cast<size_t>(size.width) * (size.height + row)], size.width / 2);
+        for (auto path : {FrameConverter::Path::Simd, FrameConverter::Path::Scalar})
+            for (engine::ColourMatrix matrix :
+                 {engine::ColourMatrix::Bt601, engine::ColourMatrix::Bt709, engine::ColourMatrix::Bt2020})
+                for (bool full : {false, true}) {
+                    planar.matrix = woven.matrix = matrix;
+                    planar.fullRange = woven.fullRange = full;
+                    FrameConverter a(path), b(path);
+                    std::vector<uint32_t> fromPlanar, fromWoven;
+                    int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
+                    PictureSettings s;
+                    s.saturation = 70;
+                    a.convert(planar, s, fromPlanar, w1, h1);
+                    b.convert(woven, s, fromWoven, w2, h2);
+                    ASSERT_EQ(fromPlanar.size(), static_cast<size_t>(size.width) * size.height);
+                    EXPECT_EQ(fromPlanar, fromWoven) << size.width << "x" << size.height;
+                }
+    }
+}
+
+// A flat colour in each matrix and range comes out as the colour it encodes
+// (within 2 levels): BT.601 and BT.709 limited-range and full-range red.
+TEST(FrameConverter, TheStreamsMatrixAndRangeGiveTheColourItEncodes) {
+    struct Case {
+        engine::ColourMatrix matrix;
+        bool full;
+        int Y, U, V; // what an encoder writes for pure red (255, 0, 0)
+    };
+    const Case cases[] = {
+        {engine::ColourMatrix::Bt601, false, 81, 90, 240},
+        {engine::ColourMatrix::Bt709, false, 63, 102, 240},
+        {engine::ColourMatrix::Bt601, true, 76, 85, 255},
+        {engine::ColourMatrix::Bt709, true, 54, 99, 255},
+    };
+    for (const Case& c : cases) {
+        Nv12Frame f = twoColourFrame(16, 4, static_cast<uint8_t>(c.Y), static_cast<uint8_t>(c.U),
+                                     static_cast<uint8_t>(c.V), static_cast<uint8_t>(c.Y),
+                                     static_cast<uint8_t>(c.U), static_cast<uint8_t>(c.V));
+        f.matrix = c.matrix;
+        f.fullRange = c.full;
+        FrameConverter converter;
+        std::vector<uint32_t> out;
+        int w = 0, h = 0;
+        converter.convert(f, PictureSettings{}, out, w, h);
+        const Rgb got = rgb(out[8]);
+        EXPECT_GE(got.r, 252) << static_cast<int>(c.matrix) << " " << c.full;
+        EXPECT_LE(got.g, 3) << static_cast<int>(c.matrix) << " " << c.full;
+        EXPECT_LE(got.b, 3) << static_cast<int>(c.matrix) << " " << c.full;
+    }
+}
+
+} // namespace

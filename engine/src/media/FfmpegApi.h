@@ -24,6 +24,7 @@ namespace engine {
     X(0, av_frame_alloc)                                                                                     \
     X(0, av_frame_free)                                                                                      \
     X(0, av_frame_unref)                                                                                     \
+    X(0, av_frame_clone)                                                                                     \
     X(0, av_malloc)                                                                                          \
     X(0, av_free)                                                                                            \
     X(0, av_dict_set)                                                                                        \

@@ -60,23 +60,27 @@ bool toNv12(const AVFrame& frame, Nv12Frame& out, SwsContext*& scaler) {
     describeColour(frame, out);
     out.width = width;
     out.height = height;
+    out.planar = {};
+    out.owner.reset();
+    const auto format = static_cast<AVPixelFormat>(frame.format);
+    if (format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P) {
+        // The decoder's own planes, kept by a reference of our own: no copy.
+        AVFrame* held = ff().av_frame_clone(&frame);
+        if (!held)
+            return false;
+        out.owner = std::shared_ptr<void>(held, [](void* f) {
+            auto* picture = static_cast<AVFrame*>(f);
+            ff().av_frame_free(&picture);
+        });
+        out.planar = {held->data[0],     held->data[1],     held->data[2],
+                      held->linesize[0], held->linesize[1], held->linesize[2]};
+        return true;
+    }
     out.stride = (width + 15) & ~15;
     const size_t lumaBytes = static_cast<size_t>(out.stride) * height;
     out.data.resize(lumaBytes + lumaBytes / 2);
     uint8_t* luma = out.data.data();
     uint8_t* chroma = luma + lumaBytes;
-    const auto format = static_cast<AVPixelFormat>(frame.format);
-    if (format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P) {
-        for (int y = 0; y < height; ++y)
-            std::memcpy(luma + static_cast<size_t>(y) * out.stride,
-                        frame.data[0] + static_cast<ptrdiff_t>(y) * frame.linesize[0],
-                        static_cast<size_t>(width));
-        for (int y = 0; y < height / 2; ++y)
-            interleaveChroma(frame.data[1] + static_cast<ptrdiff_t>(y) * frame.linesize[1],
-                             frame.data[2] + static_cast<ptrdiff_t>(y) * frame.linesize[2],
-                             chroma + static_cast<size_t>(y) * out.stride, width / 2);
-        return true;
-    }
     if (format == AV_PIX_FMT_NV12) {
         for (int y = 0; y < height; ++y)
             std::memcpy(luma + static_cast<size_t>(y) * out.stride,
