@@ -67,8 +67,8 @@ ff -f lavfi -i "$bars" -f lavfi -i "$(tone05 440 3)" -i tracks-a.srt -map 0:v -m
     -c:a aac -c:s mov_text -metadata:s:s:0 language=chi -t 3 tracks.mp4
 
 # Sound checks: a tone per second (440, 550, 660 ... Hz, stereo) with the
-# picture black in even seconds and white in odd ones; 5.1 with a tone of its
-# own per channel.
+# picture black in even seconds and white in odd ones, a key frame every two
+# seconds (at the black ones); 5.1 with a tone of its own per channel.
 steps="" labels=""
 for i in 0 1 2 3 4 5 6 7; do
     steps="${steps}$(tone05 $((440 + 110 * i)) 1)[s$i];"
@@ -76,7 +76,8 @@ for i in 0 1 2 3 4 5 6 7; do
 done
 ff -filter_complex "${steps}${labels}concat=n=8:v=0:a=1[a]" \
     -f lavfi -i "color=c=black:s=160x120:r=25:d=8,geq=lum='255*mod(floor(T),2)':cb=128:cr=128" \
-    -map 0:v -map '[a]' "${v264[@]}" -c:a pcm_s16le -shortest steps.mkv
+    -map 0:v -map '[a]' -c:v libx264 -preset veryfast -pix_fmt yuv420p -g 50 -keyint_min 50 -sc_threshold 0 \
+    -c:a pcm_s16le -shortest steps.mkv
 ff -f lavfi -i "aevalsrc=0.5*sin(2*PI*300*t)|0.5*sin(2*PI*400*t)|0.5*sin(2*PI*500*t)|0.5*sin(2*PI*60*t)|0.5*sin(2*PI*700*t)|0.5*sin(2*PI*800*t):s=48000:d=4:c=5.1" \
     -c:a ac3 -b:a 448k surround.ac3
 # Bad input: a picture wider than any real movie, and damaged copies of the

@@ -115,6 +115,34 @@ TEST_F(FormatTest, EveryContainerAndCodecPlaysShowsItsPictureAndSeeks) {
 
 namespace {
 
+// steps.mkv has a picture that is black in even seconds and white in odd
+// ones, with a key frame every two seconds, at the black ones: a seek into a
+// white second decodes from the black key frame before it, and must show the
+// picture at the target, not anything before it.
+TEST_F(FormatTest, ASeekShowsThePictureAtItsTargetNotItsKeyFrame) {
+    api.open(handle, gbkPath(formatMedia(L"steps.mkv")).c_str());
+    ASSERT_TRUE(waitState(5));
+    api.pause(handle);
+    RECT r{};
+    GetWindowRect(api.getWindow(handle), &r);
+    struct Case {
+        int target;
+        bool white;
+    };
+    for (const Case c : {Case{3600, true}, Case{4700, false}, Case{1500, true}, Case{5500, true}}) {
+        SCOPED_TRACE(c.target);
+        ASSERT_EQ(api.setPosition(handle, c.target), 1);
+        ASSERT_TRUE(waitFor([&] { return api.isSeeking(handle) == 0; }));
+        EXPECT_NEAR(position(), c.target, 60);
+        // The last second's picture would be the other colour.
+        EXPECT_TRUE(
+            waitFor([&] { return (green(screenPixel(r.left + 80, r.top + 60)) > 128) == c.white; }, 3000));
+        pumpMessages(200);
+        EXPECT_EQ(green(screenPixel(r.left + 80, r.top + 60)) > 128, c.white)
+            << "stays at the target's picture";
+    }
+}
+
 size_t privateBytes() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
