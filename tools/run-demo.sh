@@ -20,9 +20,12 @@ cp "$build_dir/media/big-tail.mp4" "$demo/swarm/第二集 测试图.mp4"
 printf '1\r\n00:00:00,500 --> 00:00:06,000\r\n第二集：测试图\r\nEpisode two: the test picture\r\n\r\n2\r\n00:00:06,500 --> 00:00:20,000\r\n字幕来自同一个资源\r\nSubtitles from the same swarm\r\n' |
     iconv -f UTF-8 -t GBK >"$demo/swarm/第二集 测试图.chs.srt"
 cp "$build_dir/bin/Corvina.exe" "$demo/Corvina.exe"
-# The program writes its engine library only when it is missing: remove the
-# one an earlier build left, so that the demo runs this build's engine.
-rm -f "$demo/APlayerCaller.dll"
+# The program writes its engine library and the decoding libraries only when
+# they are missing: remove those an earlier build left, so that the demo runs
+# this build's.
+rm -f "$demo/APlayerCaller.dll" "$demo"/avutil-*.dll "$demo"/swresample-*.dll "$demo"/swscale-*.dll \
+    "$demo"/avcodec-*.dll "$demo"/avformat-*.dll "$demo/COPYING.LGPLv2.1" "$demo/dav1d-COPYING" \
+    "$demo/ffmpeg-version.txt"
 
 python3 "$root/tools/swarm_service.py" "$demo/swarm" --port "$port" --hash "$hash" &
 service=$!

@@ -180,7 +180,8 @@ TEST_F(EngineTest, MoviesLeftBehindGiveBackTheirThreadsAndMemory) {
         api.setPosition(handle, 2000);
         ASSERT_TRUE(waitFor([&] { return api.isSeeking(handle) == 0 && position() >= 2000; }));
     };
-    // Once warmed up, the platform's media stack holds what it keeps for good.
+    // Once warmed up, the decoding libraries and the allocator hold what they
+    // keep for good.
     for (int round = 0; round < 3; ++round)
         playOne(round);
     const int threads = threadCount();
@@ -192,7 +193,7 @@ TEST_F(EngineTest, MoviesLeftBehindGiveBackTheirThreadsAndMemory) {
     open(file);
     ASSERT_TRUE(waitState(5));
     // The threads of one playing movie, as before; the sessions of the others
-    // are gone (a bound that stays clear of the platform's own drift).
+    // are gone (a bound that stays clear of the allocator's own drift).
     EXPECT_TRUE(waitFor([&] { return threadCount() <= threads; }, 5000))
         << threadCount() << " threads, " << threads << " before";
     EXPECT_LT(heapMegabytes() - heap, 0.3 * rounds) << heap << " MB before";
