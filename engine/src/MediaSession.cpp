@@ -55,8 +55,9 @@ int64_t toMs(int64_t value, AVRational base) {
 
 void MediaSession::PacketQueue::push(AVPacket* packet, int64_t ms) {
     packets.push_back(packet);
+    packetMs.push_back(std::max<int64_t>(ms, 0));
     bytes += static_cast<size_t>(std::max(packet->size, 0));
-    durationMs += std::max<int64_t>(ms, 0);
+    durationMs += packetMs.back();
 }
 
 AVPacket* MediaSession::PacketQueue::pop() {
@@ -64,11 +65,9 @@ AVPacket* MediaSession::PacketQueue::pop() {
         return nullptr;
     AVPacket* packet = packets.front();
     packets.pop_front();
-    bytes -= std::min(bytes, static_cast<size_t>(std::max(packet->size, 0)));
-    if (packets.empty()) {
-        bytes = 0;
-        durationMs = 0;
-    }
+    bytes -= static_cast<size_t>(std::max(packet->size, 0));
+    durationMs -= packetMs.front();
+    packetMs.pop_front();
     return packet;
 }
 
@@ -76,6 +75,7 @@ void MediaSession::PacketQueue::clear() {
     for (AVPacket* packet : packets)
         ff().av_packet_free(&packet);
     packets.clear();
+    packetMs.clear();
     bytes = 0;
     durationMs = 0;
 }
@@ -217,9 +217,7 @@ void MediaSession::requestSeek(int ms) {
     const int duration = durationMs_.load();
     seekTarget_ = std::max(0, duration > 0 ? std::min(ms, duration) : ms);
     seekPending_ = true;
-    for (Frame& f : frames_)
-        recycle(std::move(f));
-    frames_.clear();
+    dropFrames();
     wakeAll();
 }
 
@@ -496,9 +494,7 @@ void MediaSession::demuxLoop() {
                 generationTargetMs_ = target;
                 videoPackets_.clear();
                 audioPackets_.clear();
-                for (Frame& f : frames_)
-                    recycle(std::move(f));
-                frames_.clear();
+                dropFrames();
                 demuxEnded_ = false;
                 videoEnded_ = videoStream_ < 0;
                 audioEnded_ = audioStream_ < 0;
@@ -544,6 +540,28 @@ void MediaSession::demuxLoop() {
 
 // ---- decoding ----
 
+MediaSession::Step MediaSession::nextStep(PacketQueue& queue, std::condition_variable& wake, int& generation,
+                                          bool& drained, AVPacket*& packet,
+                                          std::unique_lock<std::mutex>& lock) {
+    wake.wait(lock, [&] {
+        return stopping_ || generation != generation_ || !queue.packets.empty() || (demuxEnded_ && !drained);
+    });
+    if (stopping_)
+        return Step::Stop;
+    if (generation != generation_) {
+        generation = generation_;
+        drained = false;
+        return Step::NewGeneration;
+    }
+    if (!queue.packets.empty()) {
+        packet = queue.pop();
+        demuxCv_.notify_all(); // room for the reader
+        return Step::Packet;
+    }
+    drained = true;
+    return Step::Drain;
+}
+
 void MediaSession::videoMain() {
     VideoDecoder decoder;
     FramePtr frame(ff().av_frame_alloc());
@@ -563,24 +581,17 @@ void MediaSession::videoMain() {
         bool drain = false, flush = false;
         {
             std::unique_lock lock(mutex_);
-            videoCv_.wait(lock, [&] {
-                return stopping_ || generation != generation_ || !videoPackets_.packets.empty() ||
-                       (demuxEnded_ && !drained);
-            });
-            if (stopping_)
+            AVPacket* taken = nullptr;
+            const Step step = nextStep(videoPackets_, videoCv_, generation, drained, taken, lock);
+            if (step == Step::Stop)
                 break;
-            if (generation != generation_) {
-                generation = generation_;
+            packet.reset(taken);
+            if (step == Step::NewGeneration) {
                 discardBefore = generationTargetMs_;
                 lastMs = INT64_MIN;
-                drained = false;
                 flush = true;
-            } else if (!videoPackets_.packets.empty()) {
-                packet.reset(videoPackets_.pop());
-                demuxCv_.notify_all(); // room for the reader
-            } else {
-                drain = drained = true;
             }
+            drain = step == Step::Drain;
         }
         if (flush) {
             decoder.flush();
@@ -674,17 +685,14 @@ void MediaSession::audioMain() {
         bool drain = false, flush = false;
         {
             std::unique_lock lock(mutex_);
-            audioCv_.wait(lock, [&] {
-                return stopping_ || generation != generation_ || !audioPackets_.packets.empty() ||
-                       (demuxEnded_ && !drained);
-            });
-            if (stopping_)
+            AVPacket* taken = nullptr;
+            const Step step = nextStep(audioPackets_, audioCv_, generation, drained, taken, lock);
+            if (step == Step::Stop)
                 break;
-            if (generation != generation_) {
-                generation = generation_;
+            packet.reset(taken);
+            if (step == Step::NewGeneration) {
                 baseMs = generationTargetMs_;
                 written = 0;
-                drained = false;
                 flush = true;
                 if (streamIndex != audioStream_) {
                     // Another sound track: a decoder of its own.
@@ -696,12 +704,8 @@ void MediaSession::audioMain() {
                         decoder.reset();
                     }
                 }
-            } else if (!audioPackets_.packets.empty()) {
-                packet.reset(audioPackets_.pop());
-                demuxCv_.notify_all();
-            } else {
-                drain = drained = true;
             }
+            drain = step == Step::Drain;
         }
         if (!decoder) {
             // A track that cannot be decoded plays as silence: the picture goes on.
@@ -813,6 +817,12 @@ void MediaSession::present(const Frame& frame) {
 void MediaSession::recycle(Frame&& frame) {
     if (spareBuffers_.size() < kSpareBuffers && !frame.nv12.data.empty())
         spareBuffers_.push_back(std::move(frame.nv12.data));
+}
+
+void MediaSession::dropFrames() {
+    for (Frame& f : frames_)
+        recycle(std::move(f));
+    frames_.clear();
 }
 
 void MediaSession::replaceLastFrame(std::shared_ptr<Frame> frame) {

@@ -82,6 +82,7 @@ class MediaSession {
     };
     struct PacketQueue {
         std::deque<AVPacket*> packets;
+        std::deque<int64_t> packetMs; // each packet's duration, beside it
         size_t bytes = 0;
         int64_t durationMs = 0;
         void push(AVPacket* packet, int64_t ms);
@@ -89,6 +90,13 @@ class MediaSession {
         void clear();
         bool enough() const;
     };
+
+    // What a decoder thread does next, decided under the lock: stop, flush
+    // for a new generation (a seek), decode a packet (`packet` takes it), or
+    // drain the decoder at the end of the packets.
+    enum class Step { Stop, NewGeneration, Packet, Drain };
+    Step nextStep(PacketQueue& queue, std::condition_variable& wake, int& generation, bool& drained,
+                  AVPacket*& packet, std::unique_lock<std::mutex>& lock);
 
     void readerMain(std::string url);
     bool openSource(const std::string& url);
@@ -99,6 +107,7 @@ class MediaSession {
     void presenterMain();
     void present(const Frame& frame);                    // presenter thread
     void recycle(Frame&& frame);                         // caller holds mutex_
+    void dropFrames();                                   // caller holds mutex_
     void replaceLastFrame(std::shared_ptr<Frame> frame); // caller holds mutex_
     void finish();                                       // end of media or failure: idle with the logo
     void paceNetwork();                                  // caller holds mutex_

@@ -16,18 +16,6 @@ bool AudioDecoder::open(const AVStream& stream) {
     return context_ != nullptr;
 }
 
-int AudioDecoder::send(const AVPacket* packet) {
-    return ff().avcodec_send_packet(context_.get(), packet);
-}
-
-int AudioDecoder::receive(AVFrame* frame) {
-    return ff().avcodec_receive_frame(context_.get(), frame);
-}
-
-void AudioDecoder::flush() {
-    ff().avcodec_flush_buffers(context_.get());
-}
-
 bool AudioDecoder::convert(const AVFrame& frame, std::vector<int16_t>& pcm) {
     if (frame.nb_samples <= 0 || frame.sample_rate <= 0 || frame.ch_layout.nb_channels <= 0)
         return false;

@@ -14,7 +14,7 @@ namespace engine {
 inline constexpr int kOutputRate = 48000;
 inline constexpr int kOutputChannels = 2;
 
-class AudioDecoder {
+class AudioDecoder : public PacketDecoder {
   public:
     AudioDecoder() = default;
     ~AudioDecoder();
@@ -22,16 +22,12 @@ class AudioDecoder {
     AudioDecoder& operator=(const AudioDecoder&) = delete;
 
     bool open(const AVStream& stream);
-    int send(const AVPacket* packet);
-    int receive(AVFrame* frame);
-    void flush();
 
     // Appends the frame's sound, converted, to `pcm` (interleaved samples).
     // False when the frame's format cannot be converted.
     bool convert(const AVFrame& frame, std::vector<int16_t>& pcm);
 
   private:
-    CodecContext context_;
     SwrContext* resampler_ = nullptr;
     // What the resampler was made for; a change remakes it.
     int inRate_ = 0, inFormat_ = -1;

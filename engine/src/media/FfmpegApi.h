@@ -9,7 +9,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
-#include <libavutil/display.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -27,14 +26,11 @@ namespace engine {
     X(0, av_frame_clone)                                                                                     \
     X(0, av_malloc)                                                                                          \
     X(0, av_free)                                                                                            \
-    X(0, av_dict_set)                                                                                        \
     X(0, av_dict_get)                                                                                        \
-    X(0, av_dict_free)                                                                                       \
     X(0, av_log_set_level)                                                                                   \
     X(0, av_rescale_q)                                                                                       \
     X(0, av_channel_layout_default)                                                                          \
     X(0, av_channel_layout_uninit)                                                                           \
-    X(0, av_display_rotation_get)                                                                            \
     X(1, swr_alloc_set_opts2)                                                                                \
     X(1, swr_init)                                                                                           \
     X(1, swr_convert)                                                                                        \
@@ -57,8 +53,6 @@ namespace engine {
     X(3, av_packet_free)                                                                                     \
     X(3, av_packet_unref)                                                                                    \
     X(3, av_packet_move_ref)                                                                                 \
-    X(3, av_packet_get_side_data)                                                                            \
-    X(4, av_stream_get_side_data)                                                                            \
     X(4, avformat_alloc_context)                                                                             \
     X(4, avformat_open_input)                                                                                \
     X(4, avformat_find_stream_info)                                                                          \

@@ -7,8 +7,12 @@
 namespace engine {
 
 long long monotonicMicros() {
-    LARGE_INTEGER frequency, count;
-    QueryPerformanceFrequency(&frequency);
+    static const LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }(); // fixed at boot
+    LARGE_INTEGER count;
     QueryPerformanceCounter(&count);
     return static_cast<long long>(count.QuadPart / frequency.QuadPart * 1'000'000 +
                                   count.QuadPart % frequency.QuadPart * 1'000'000 / frequency.QuadPart);

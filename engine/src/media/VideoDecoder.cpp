@@ -17,18 +17,6 @@ bool VideoDecoder::open(const AVStream& stream) {
     return context_ != nullptr;
 }
 
-int VideoDecoder::send(const AVPacket* packet) {
-    return ff().avcodec_send_packet(context_.get(), packet);
-}
-
-int VideoDecoder::receive(AVFrame* frame) {
-    return ff().avcodec_receive_frame(context_.get(), frame);
-}
-
-void VideoDecoder::flush() {
-    ff().avcodec_flush_buffers(context_.get());
-}
-
 void describeColour(const AVFrame& frame, Nv12Frame& out) {
     switch (frame.colorspace) {
     case AVCOL_SPC_BT709:

@@ -11,18 +11,10 @@
 
 namespace engine {
 
-class VideoDecoder {
+class VideoDecoder : public PacketDecoder {
   public:
     // False when there is no decoder for the stream or it will not open.
     bool open(const AVStream& stream);
-    // The AVERROR codes of avcodec_send_packet / avcodec_receive_frame; a
-    // null packet drains.
-    int send(const AVPacket* packet);
-    int receive(AVFrame* frame);
-    void flush();
-
-  private:
-    CodecContext context_;
 };
 
 // The picture's colour matrix and range, with the usual guess for a stream
