@@ -10,7 +10,7 @@ root=$(pwd)
 
 packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     mingw-w64-tools libz-mingw-w64-dev
-    wine64 wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei
+    wine64 wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei fonts-wine
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
     gstreamer1.0-libav libgl1-mesa-dri ffmpeg googletest cmake ninja-build python3 locales
     clang libclang-rt-14-dev zlib1g-dev

@@ -13,6 +13,19 @@
 namespace corvina {
 namespace {
 
+// Posted to check the stacking once the current message is done, and to
+// show the followers once a restored window is back on screen.
+constexpr UINT kKeepStackingMessage = WM_APP + 21;
+constexpr UINT kShowFollowersMessage = WM_APP + 22;
+
+// True when `upper` lies above `lower` in the z-order.
+bool above(HWND upper, HWND lower) {
+    for (HWND h = GetWindow(lower, GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV))
+        if (h == upper)
+            return true;
+    return false;
+}
+
 void placeWindow(HWND hwnd, int x, int y, int width, int height, bool withSize) {
     if (hwnd)
         SetWindowPos(hwnd, nullptr, x, y, width, height,
@@ -112,10 +125,13 @@ void MainWindow::attachHost() {
 }
 
 void MainWindow::layoutFollowers() const {
+    layoutFollowersAt(screenRect());
+}
+
+void MainWindow::layoutFollowersAt(const RECT& m) const {
     const ProcessObjects& app = processObjects();
     if (app.player.fullScreen())
         return; // the picture and the bar cover the screen until full screen ends
-    const RECT m = screenRect();
     const int width = m.right - m.left, height = m.bottom - m.top;
     HWND bar = app.controlBarWindow.hwnd();
     if (bar) {
@@ -123,6 +139,49 @@ void MainWindow::layoutFollowers() const {
         placeWindow(bar, m.left + 5, m.top + height - 5 - barHeight, width - 10, barHeight, true);
     }
     placeWindow(app.videoWindow.hwnd(), m.left + 6, m.top + kTitleHeight, width - 12, height - 32, true);
+}
+
+void MainWindow::keepStacking() {
+    stackingCheckPosted_ = false;
+    const ProcessObjects& app = processObjects();
+    HWND video = app.videoWindow.hwnd(), bar = app.controlBarWindow.hwnd(), adjust = app.previewWindow.hwnd();
+    if (minimised_ || !video || !IsWindowVisible(video))
+        return;
+    auto visible = [](HWND h) { return h && IsWindowVisible(h); };
+    if (!above(video, hwnd()) || (visible(bar) && !above(bar, video))) {
+        // Raising VideoWindow takes what it owns above it, and it lands
+        // above this window: the owned-window rule again.
+        SetWindowPos(video, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (visible(bar) && !above(bar, video))
+            SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (visible(adjust) && visible(bar) && !above(adjust, bar))
+        SetWindowPos(adjust, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void MainWindow::checkStackingSoon() {
+    if (!stackingCheckPosted_ && hwnd())
+        stackingCheckPosted_ = PostMessageW(hwnd(), kKeepStackingMessage, 0, 0) != FALSE;
+}
+
+void MainWindow::showFollowers(bool show) {
+    ProcessObjects& app = processObjects();
+    if (!show) {
+        // Top first, so that each one's owner is still there when it goes.
+        for (HWND follower : {app.previewWindow.hwnd(), app.openDialog.hwnd(), app.controlBarWindow.hwnd(),
+                              app.videoWindow.hwnd()}) {
+            if (follower && IsWindowVisible(follower)) {
+                ShowWindow(follower, SW_HIDE);
+                hiddenFollowers_.push_back(follower);
+            }
+        }
+        return;
+    }
+    // Owners before what they own, as at start.
+    for (auto it = hiddenFollowers_.rbegin(); it != hiddenFollowers_.rend(); ++it)
+        if (IsWindow(*it))
+            ShowWindow(*it, SW_SHOWNOACTIVATE);
+    hiddenFollowers_.clear();
 }
 
 void MainWindow::followMove() const {
@@ -154,17 +213,63 @@ void MainWindow::placeForFullScreen(bool on) const {
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case kShowFollowersMessage:
+        if (!minimised_)
+            showFollowers(true);
+        return 0;
+    case kKeepStackingMessage:
+        keepStacking();
+        return 0;
+    case WM_NCPAINT:
+        // Wine repaints a window the X server shows as uncovered, and first
+        // moves it above the windows that cover that area in the z-order,
+        // its own followers included; they go back above it here.
+        checkStackingSoon();
+        return PlainWindow::handleMessage(message, wParam, lParam);
     case kStatusTextMessage:
         if (const std::unique_ptr<std::string> text = takeStatusText(lParam))
             processObjects().player.bar().statusLine().text(*text);
         return 0;
+    case WM_WINDOWPOSCHANGING: {
+        const LRESULT result = PlainWindow::handleMessage(message, wParam, lParam);
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+        // The followers go to their new places before this window changes.
+        // Done after it, the window system sees this window's new area
+        // uncovered for a moment, and Wine then raises it above the
+        // windows it owns, which stay under it.
+        if ((pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE) && !IsIconic(hwnd()) &&
+            !(GetWindowLongW(hwnd(), GWL_STYLE) & WS_MINIMIZE)) {
+            const RECT now = screenRect();
+            RECT next = now;
+            if (!(pos->flags & SWP_NOMOVE))
+                OffsetRect(&next, pos->x - now.left, pos->y - now.top);
+            if (!(pos->flags & SWP_NOSIZE)) {
+                next.right = next.left + pos->cx;
+                next.bottom = next.top + pos->cy;
+            }
+            layoutFollowersAt(next);
+        }
+        return result;
+    }
     case WM_WINDOWPOSCHANGED: {
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+        // A minimise takes the followers along; a restore brings them back.
+        if (const bool iconic = IsIconic(hwnd()) != FALSE; iconic != minimised_) {
+            minimised_ = iconic;
+            if (iconic)
+                showFollowers(false);
+            else // once this window is back on screen, so that they come above it
+                PostMessageW(hwnd(), kShowFollowersMessage, 0, 0);
+        }
+        if (minimised_)
+            return PlainWindow::handleMessage(message, wParam, lParam);
         // A resize lays the followers out through the host's layout callback.
         if (!(pos->flags & SWP_NOSIZE) && !processObjects().mainHost.hwnd())
             layoutFollowers();
-        if (!(pos->flags & SWP_NOMOVE))
+        // The dialog docks at the right edge, which a resize moves too.
+        if ((pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
             followMove();
+        checkStackingSoon();
         return PlainWindow::handleMessage(message, wParam, lParam);
     }
     case WM_ACTIVATE:

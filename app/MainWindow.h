@@ -5,6 +5,7 @@
 #include "PlainWindow.h"
 
 #include <string>
+#include <vector>
 
 namespace corvina {
 
@@ -21,6 +22,8 @@ class MainWindow : public PlainWindow {
 
     // The layout callback: VideoWindow and ControlBarWindow over the frame.
     void layoutFollowers() const;
+    // The same for the window at `rect` (screen coordinates).
+    void layoutFollowersAt(const RECT& rect) const;
     // Position-only follow, plus the open dialog's dock; in full screen only
     // the dialog follows.
     void followMove() const;
@@ -34,7 +37,16 @@ class MainWindow : public PlainWindow {
   private:
     void createdStep();
     void attachHost();
+    // Hides the followers that show (minimise), or shows again those it hid.
+    void showFollowers(bool show);
+    // VideoWindow above this window, the bar above VideoWindow and the
+    // adjustment window above the bar, put right where they are not.
+    void keepStacking();
+    void checkStackingSoon();
+    bool stackingCheckPosted_ = false;
     bool activatedOnce_ = false;
+    bool minimised_ = false;
+    std::vector<HWND> hiddenFollowers_; // the top one first
 };
 
 // Ends the process at once, as the title bar's close button does: no end

@@ -189,7 +189,18 @@ LRESULT WindowHost::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         if (hook(hwnd, message, wParam, lParam) != 0)
             return 0;
     }
+    if (iconic() && message == WM_NCHITTEST)
+        return HTCLIENT; // the default finds no part of a minimised pop-up to click
+    if (iconic() && (message == WM_NCLBUTTONDOWN || message == WM_NCLBUTTONDBLCLK ||
+                     message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK)) {
+        // The minimised window, where no taskbar shows it: a click or a
+        // double-click on it brings it back.
+        ShowWindow(hwnd, SW_RESTORE);
+        return 0;
+    }
     if (isMouseMessage(message)) {
+        if (iconic())
+            return 0;
         if (captureChild_) {
             const LPARAM point = relativePointer(lParam, captureRect_.x, captureRect_.y);
             if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
@@ -531,7 +542,11 @@ LRESULT WindowHost::systemButtonAction(int kind) {
             button.setImage(sheet, systemButtonFrames(buttonSkin_, 2, true));
         }
         maximised_ = !maximised_;
-        SetWindowPos(hwnd_, HWND_TOP, target.x, target.y, target.width, target.height, 0);
+        // In place in the z-order: the click on the button has brought the
+        // window forward already, and a raise here could put it above the
+        // windows it owns where the window system does not keep them above.
+        SetWindowPos(hwnd_, nullptr, target.x, target.y, target.width, target.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         // The other glyph shows now, whatever state the button is in.
         if (button.state() == ImageButton::Normal)
             button.draw();

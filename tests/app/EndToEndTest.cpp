@@ -372,6 +372,60 @@ TEST(EndToEnd, ThePlayerWindowsTheBarAndFullScreen) {
     program.closeFromTitleBar();
 }
 
+// A press and release of the real pointer at (x, y) on the screen, through
+// the input the window system delivers to whatever window lies there.
+void pointerClick(int x, int y) {
+    SetCursorPos(x, y);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+// True when `upper` lies above `lower` in the z-order.
+bool isAbove(HWND upper, HWND lower) {
+    for (HWND h = GetWindow(lower, GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV))
+        if (h == upper)
+            return true;
+    return false;
+}
+
+// Minimise from the title bar's button takes the picture, the bar and the
+// dialog along; a click on the minimised window brings all of them back in
+// their places and order, the bar showing on top as before.
+TEST(EndToEnd, TheWindowSetMinimisesAndComesBackWhole) {
+    TempFolder folder;
+    ASSERT_NO_FATAL_FAILURE(prepare(folder));
+    Program program(folder.path(), gbkToWide(std::string("velmarino://play/?hash=") + kHash));
+    ASSERT_TRUE(waitFor([&] { return program.rows() == 2; }, 60000)) << serviceRequests();
+    HWND main = program.findTopLevel("Corvina");
+    HWND dialog = program.findTopLevel("文件打开方式");
+    HWND video = program.ownedBy(main);
+    ASSERT_NE(video, nullptr);
+    HWND bar = program.ownedBy(video);
+    ASSERT_NE(bar, nullptr);
+    const RECT m = rectOf(main), v = rectOf(video), b = rectOf(bar), d = rectOf(dialog);
+    ASSERT_TRUE(isAbove(video, main) && isAbove(bar, video));
+    const std::vector<uint32_t> barPixels = grabScreen(b);
+
+    pointerClick(m.right - 85, m.top + 14); // the minimise button
+    ASSERT_TRUE(waitFor([&] { return IsIconic(main) != FALSE; }));
+    EXPECT_TRUE(waitFor(
+        [&] { return !IsWindowVisible(video) && !IsWindowVisible(bar) && !IsWindowVisible(dialog); }));
+
+    const RECT icon = rectOf(main);
+    pointerClick((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2);
+    ASSERT_TRUE(waitFor([&] { return !IsIconic(main) && IsWindowVisible(bar) && IsWindowVisible(dialog); }));
+    const RECT m2 = rectOf(main), v2 = rectOf(video), b2 = rectOf(bar), d2 = rectOf(dialog);
+    EXPECT_TRUE(EqualRect(&m, &m2) && EqualRect(&v, &v2) && EqualRect(&b, &b2) && EqualRect(&d, &d2));
+    EXPECT_TRUE(isAbove(video, main));
+    EXPECT_TRUE(isAbove(bar, video));
+    // What the screen shows: the bar again, not the frame under it.
+    EXPECT_TRUE(waitFor([&] { return grabScreen(b) == barPixels; }));
+    program.closeFromTitleBar();
+}
+
 // A swarm that holds a movie and its subtitles: playing the movie also
 // resolves the subtitle file, fetches it with its cookie and shows its text.
 TEST(EndToEnd, AMoviesSubtitlesFromTheSwarmAreFetchedWithTheirCookieAndShown) {
