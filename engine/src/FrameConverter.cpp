@@ -37,20 +37,6 @@ void sharpen(std::vector<uint32_t>& pixels, int width, int height, int x0, int x
 
 } // namespace
 
-void interleaveChroma(const uint8_t* u, const uint8_t* v, uint8_t* out, int count) {
-    int i = 0;
-    for (; i + 16 <= count; i += 16) {
-        const __m128i us = _mm_loadu_si128(reinterpret_cast<const __m128i*>(u + i));
-        const __m128i vs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i), _mm_unpacklo_epi8(us, vs));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i + 16), _mm_unpackhi_epi8(us, vs));
-    }
-    for (; i < count; ++i) {
-        out[2 * i] = u[i];
-        out[2 * i + 1] = v[i];
-    }
-}
-
 int PictureSettings::normaliseRotation(int degrees) {
     int d = degrees % 360;
     if (d < 0)

@@ -52,9 +52,6 @@ struct Nv12Frame {
     const uint8_t* chroma() const { return data.data() + static_cast<size_t>(stride) * height; }
 };
 
-// Weaves `count` bytes of a U row and of a V row into one NV12 chroma row
-// (u0 v0 u1 v1 ...), for decoders that give planar 4:2:0 (I420).
-void interleaveChroma(const uint8_t* u, const uint8_t* v, uint8_t* out, int count);
 
 // The colour conversion as integer coefficients, fixed for one set of
 // brightness, contrast, saturation and hue. Every channel is computed in
