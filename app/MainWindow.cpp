@@ -17,6 +17,11 @@ namespace {
 // show the followers once a restored window is back on screen.
 constexpr UINT kKeepStackingMessage = WM_APP + 21;
 constexpr UINT kShowFollowersMessage = WM_APP + 22;
+// Wine's exposure move comes some time after a change of size and tells
+// nobody: the check runs a few times more in the second after one.
+constexpr UINT_PTR kStackingTimer = 0x5354;
+constexpr UINT kStackingTimerMs = 250;
+constexpr int kStackingChecks = 4;
 
 // True when `upper` lies above `lower` in the z-order.
 bool above(HWND upper, HWND lower) {
@@ -141,22 +146,30 @@ void MainWindow::layoutFollowersAt(const RECT& m) const {
     placeWindow(app.videoWindow.hwnd(), m.left + 6, m.top + kTitleHeight, width - 12, height - 32, true);
 }
 
-void MainWindow::keepStacking() {
+void MainWindow::keepStacking(bool restack) {
     stackingCheckPosted_ = false;
     const ProcessObjects& app = processObjects();
     HWND video = app.videoWindow.hwnd(), bar = app.controlBarWindow.hwnd(), adjust = app.previewWindow.hwnd();
     if (minimised_ || !video || !IsWindowVisible(video))
         return;
     auto visible = [](HWND h) { return h && IsWindowVisible(h); };
-    if (!above(video, hwnd()) || (visible(bar) && !above(bar, video))) {
-        // Raising VideoWindow takes what it owns above it, and it lands
-        // above this window: the owned-window rule again.
-        SetWindowPos(video, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        if (visible(bar) && !above(bar, video))
-            SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
-    if (visible(adjust) && visible(bar) && !above(adjust, bar))
-        SetWindowPos(adjust, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const bool barShown = visible(bar), adjustShown = barShown && visible(adjust);
+    if (!restack && above(video, hwnd()) && (!barShown || above(bar, video)) &&
+        (!adjustShown || above(adjust, bar)))
+        return;
+    // Wine shows a window above the others only when it becomes the topmost
+    // visible one, and the windows VideoWindow owns always go above it. So
+    // they leave the screen for a moment: VideoWindow is raised alone, then
+    // each owned window shows again above its owner, bottom up.
+    if (adjustShown)
+        ShowWindow(adjust, SW_HIDE);
+    if (barShown)
+        ShowWindow(bar, SW_HIDE);
+    SetWindowPos(video, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (barShown)
+        ShowWindow(bar, SW_SHOWNOACTIVATE);
+    if (adjustShown)
+        ShowWindow(adjust, SW_SHOWNOACTIVATE);
 }
 
 void MainWindow::checkStackingSoon() {
@@ -218,7 +231,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             showFollowers(true);
         return 0;
     case kKeepStackingMessage:
-        keepStacking();
+        keepStacking(false);
         return 0;
     case WM_NCPAINT:
         // Wine repaints a window the X server shows as uncovered, and first
@@ -270,8 +283,19 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if ((pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
             followMove();
         checkStackingSoon();
+        stackingChecksLeft_ = kStackingChecks;
+        SetTimer(hwnd(), kStackingTimer, kStackingTimerMs, nullptr);
         return PlainWindow::handleMessage(message, wParam, lParam);
     }
+    case WM_TIMER:
+        if (wParam != kStackingTimer)
+            return PlainWindow::handleMessage(message, wParam, lParam);
+        // The last check restacks in any case: the screen's order can be
+        // wrong where the z-order is right, and nothing tells which.
+        if (--stackingChecksLeft_ <= 0)
+            KillTimer(hwnd(), kStackingTimer);
+        keepStacking(stackingChecksLeft_ <= 0);
+        return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) {
             if (!activatedOnce_) {

@@ -40,10 +40,12 @@ class MainWindow : public PlainWindow {
     // Hides the followers that show (minimise), or shows again those it hid.
     void showFollowers(bool show);
     // VideoWindow above this window, the bar above VideoWindow and the
-    // adjustment window above the bar, put right where they are not.
-    void keepStacking();
+    // adjustment window above the bar, put right where they are not, or
+    // in any case with `restack`.
+    void keepStacking(bool restack);
     void checkStackingSoon();
     bool stackingCheckPosted_ = false;
+    int stackingChecksLeft_ = 0;
     bool activatedOnce_ = false;
     bool minimised_ = false;
     std::vector<HWND> hiddenFollowers_; // the top one first

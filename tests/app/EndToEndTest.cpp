@@ -98,6 +98,16 @@ RECT rectOf(HWND hwnd) {
     return r;
 }
 
+bool sameRect(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != FALSE;
+}
+
+// The program's windows: the main window and the dialog by their titles,
+// VideoWindow owned by the main window, the control bar by VideoWindow.
+struct WindowSet {
+    HWND main, dialog, video, bar;
+};
+
 class Program : public ChildProcess {
   public:
     Program(const std::wstring& folder, const std::wstring& arguments)
@@ -114,6 +124,12 @@ class Program : public ChildProcess {
         OwnedSearch search{pid(), owner, nullptr};
         EnumWindows(&matchOwned, reinterpret_cast<LPARAM>(&search));
         return search.found;
+    }
+    WindowSet windowSet() const {
+        WindowSet set{findTopLevel("Corvina"), findTopLevel("文件打开方式"), nullptr, nullptr};
+        set.video = set.main ? ownedBy(set.main) : nullptr;
+        set.bar = set.video ? ownedBy(set.video) : nullptr;
+        return set;
     }
     HWND list() const {
         HWND dialog = findTopLevel("文件打开方式");
@@ -267,12 +283,9 @@ TEST(EndToEnd, ThePlayerWindowsTheBarAndFullScreen) {
     ASSERT_NO_FATAL_FAILURE(prepare(folder));
     Program program(folder.path(), gbkToWide(std::string("velmarino://play/?hash=") + kHash));
     ASSERT_TRUE(waitFor([&] { return program.rows() == 2; }, 60000)) << serviceRequests();
-    HWND main = program.findTopLevel("Corvina");
-    HWND dialog = program.findTopLevel("文件打开方式");
-    HWND video = program.ownedBy(main);
-    ASSERT_NE(video, nullptr);
-    HWND bar = program.ownedBy(video);
-    ASSERT_NE(bar, nullptr);
+    const WindowSet set = program.windowSet();
+    ASSERT_TRUE(set.video && set.bar);
+    HWND main = set.main, dialog = set.dialog, video = set.video, bar = set.bar;
     HWND picture = FindWindowExW(video, nullptr, L"CorvinaEngineVideo", nullptr);
     ASSERT_NE(picture, nullptr);
 
@@ -391,25 +404,44 @@ bool isAbove(HWND upper, HWND lower) {
     return false;
 }
 
-// Minimise from the title bar's button takes the picture, the bar and the
-// dialog along; a click on the minimised window brings all of them back in
-// their places and order, the bar showing on top as before.
-TEST(EndToEnd, TheWindowSetMinimisesAndComesBackWhole) {
+// Maximise and restore from the title bar's buttons keep the picture and the
+// bar above the main window, on screen too; minimise takes the picture, the
+// bar and the dialog along, and a click on the minimised window brings all
+// of them back in their places and order.
+TEST(EndToEnd, TheWindowSetStaysOnePieceThroughMaximiseRestoreAndMinimise) {
     TempFolder folder;
     ASSERT_NO_FATAL_FAILURE(prepare(folder));
     Program program(folder.path(), gbkToWide(std::string("velmarino://play/?hash=") + kHash));
     ASSERT_TRUE(waitFor([&] { return program.rows() == 2; }, 60000)) << serviceRequests();
-    HWND main = program.findTopLevel("Corvina");
-    HWND dialog = program.findTopLevel("文件打开方式");
-    HWND video = program.ownedBy(main);
-    ASSERT_NE(video, nullptr);
-    HWND bar = program.ownedBy(video);
-    ASSERT_NE(bar, nullptr);
+    const WindowSet set = program.windowSet();
+    ASSERT_TRUE(set.video && set.bar && set.dialog);
+    HWND main = set.main, video = set.video, bar = set.bar, dialog = set.dialog;
     const RECT m = rectOf(main), v = rectOf(video), b = rectOf(bar), d = rectOf(dialog);
-    ASSERT_TRUE(isAbove(video, main) && isAbove(bar, video));
+    auto stacked = [&] { return isAbove(video, main) && isAbove(bar, video); };
+    ASSERT_TRUE(stacked());
+    // What the screen shows of the bar, and of the picture's corner (black
+    // around the idle logo, the frame's colour where the main window covers it).
     const std::vector<uint32_t> barPixels = grabScreen(b);
+    auto pictureCorner = [&] {
+        const RECT now = rectOf(video);
+        return grabScreen(RECT{now.left + 2, now.top + 2, now.left + 12, now.top + 12});
+    };
+    const std::vector<uint32_t> corner = pictureCorner();
 
-    pointerClick(m.right - 85, m.top + 14); // the minimise button
+    // The dialog active, as after choosing a movie in it: the click on the
+    // maximise button activates the main window too.
+    pointerClick(d.left + 100, d.top + 10);
+    ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == dialog; }));
+    pointerClick(m.right - 57, m.top + 14); // maximise
+    ASSERT_TRUE(waitFor([&] { return rectOf(main).right - rectOf(main).left > m.right - m.left; }));
+    EXPECT_TRUE(waitFor([&] { return stacked() && pictureCorner() == corner; }));
+    const RECT big = rectOf(main);
+    pointerClick(big.right - 57, big.top + 14); // restore
+    ASSERT_TRUE(waitFor([&] { return sameRect(m, rectOf(main)); }));
+    EXPECT_TRUE(waitFor([&] { return stacked() && grabScreen(b) == barPixels && pictureCorner() == corner; }));
+    EXPECT_TRUE(waitFor([&] { return sameRect(d, rectOf(dialog)); }));
+
+    pointerClick(m.right - 85, m.top + 14); // minimise
     ASSERT_TRUE(waitFor([&] { return IsIconic(main) != FALSE; }));
     EXPECT_TRUE(waitFor(
         [&] { return !IsWindowVisible(video) && !IsWindowVisible(bar) && !IsWindowVisible(dialog); }));
@@ -418,11 +450,10 @@ TEST(EndToEnd, TheWindowSetMinimisesAndComesBackWhole) {
     pointerClick((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2);
     ASSERT_TRUE(waitFor([&] { return !IsIconic(main) && IsWindowVisible(bar) && IsWindowVisible(dialog); }));
     const RECT m2 = rectOf(main), v2 = rectOf(video), b2 = rectOf(bar), d2 = rectOf(dialog);
-    EXPECT_TRUE(EqualRect(&m, &m2) && EqualRect(&v, &v2) && EqualRect(&b, &b2) && EqualRect(&d, &d2));
-    EXPECT_TRUE(isAbove(video, main));
-    EXPECT_TRUE(isAbove(bar, video));
-    // What the screen shows: the bar again, not the frame under it.
+    EXPECT_TRUE(sameRect(m, m2) && sameRect(v, v2) && sameRect(b, b2) && sameRect(d, d2));
+    EXPECT_TRUE(stacked());
     EXPECT_TRUE(waitFor([&] { return grabScreen(b) == barPixels; }));
+    EXPECT_TRUE(waitFor([&] { return pictureCorner() == corner; }));
     program.closeFromTitleBar();
 }
 
