@@ -78,7 +78,9 @@ void ControlBar::create(Endpoint* barHost, Endpoint* mainHost, int width, int he
                                   handlers_.volume(volumeBar_.value());
                           },
                           volume);
-        timeDisplay_.create(barHost, 4, 25, 120, 16, 0, "00:00:00/00:00:00");
+        // Room for the longest time and for a whole line of the 14-pixel
+        // font, in the fonts this machine maps and in Windows' own.
+        timeDisplay_.create(barHost, 4, 23, 140, 20, 0, "00:00:00/00:00:00");
         // "今天播放：", "累计播放：": made, then taken off the bar for good.
         counters_[0].create(barHost, 150, 10, 200, 16, 0, "\xBD\xF1\xCC\xEC\xB2\xA5\xB7\xC5\xA3\xBA");
         counters_[1].create(barHost, 150, 26, 200, 16, 0, "\xC0\xDB\xBC\xC6\xB2\xA5\xB7\xC5\xA3\xBA");

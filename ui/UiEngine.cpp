@@ -40,7 +40,7 @@ bool UiEngine::start() {
          t.titleFormat.setAlign(Gdiplus::StringAlignmentNear) && ok;
     ok = t.controlTextBrush.create(0xFF000000) && t.scratchBrush.create(0xFF000000) && ok;
     ok = t.labelTextBrush.create(0xFFC0C0C0) && ok;
-    ok = t.labelFormat.create(Gdiplus::StringFormatFlagsNoFontFallback) &&
+    ok = t.labelFormat.create(Gdiplus::StringFormatFlagsNoFontFallback | Gdiplus::StringFormatFlagsNoWrap) &&
          t.labelFormat.setLineAlign(Gdiplus::StringAlignmentCenter) &&
          t.labelFormat.setAlign(Gdiplus::StringAlignmentNear) && ok;
     ok = t.centredFormat.create(Gdiplus::StringFormatFlagsNoFontFallback) &&

@@ -3,7 +3,9 @@
 // tick, full screen and the bar's fade. The program's windows and online
 // side are a recording stand-in (the shell).
 #include "Player.h"
+#include "PlayerGeometry.h"
 #include "TestSupport.h"
+#include "TextLabel.h"
 #include "UiFixture.h"
 #include "UiEngine.h"
 #include "WindowHost.h"
@@ -126,6 +128,45 @@ TEST_F(PlayerTest, WithNothingOpenKeysAndFullScreenDoNothingButPlayIsAsked) {
     bar.timeDisplay().text("x");
     player.stateTick();
     EXPECT_EQ(bar.timeDisplay().text(), "x");
+}
+
+// The time display holds each of its texts whole on one line: every text
+// pixel lies inside its box, and there are as many as the same text drawn in
+// a label with room to spare (none cut off at the top, the bottom or the
+// right, no character wrapped onto a second line).
+TEST_F(PlayerTest, TheTimeDisplayHoldsItsTextsWholeOnOneLine) {
+    TestWindow spareWindow{0, 600, 400, 60, false};
+    WindowHost spareHost;
+    HostOptions o;
+    o.backgroundColour = RGB(0, 0, 0);
+    o.transparency = 0;
+    o.borderStyle = 0;
+    o.drawNow = true;
+    Endpoint* spareParent = spareHost.attach(spareWindow.hwnd(), o);
+    ASSERT_NE(spareParent, nullptr);
+    TextLabel spare;
+    ASSERT_NE(spare.create(spareParent, 10, 10, 380, 40, 0), nullptr);
+    auto isText = [](uint32_t p) { return (p >> 16 & 0xFF) > 0x40; };
+    auto textPixels = [&](WindowHost& host, const RECT& area) {
+        int n = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                n += isText(host.compositeLayer().pixel(x, y)) ? 1 : 0;
+        return n;
+    };
+    TextLabel& label = player.bar().timeDisplay();
+    const RECT box{label.getX(), label.getY(), label.getX() + label.getWidth(), label.getY() + label.getHeight()};
+    // Left of the buttons and below the seek bar: only the time display draws there.
+    const RECT around{0, 9, 300, 51};
+    for (const std::string& text : {std::string("00:00:00/00:00:00"), timeDisplayText("23:59:59", "23:59:59"),
+                                    timeDisplayText("0:1:5", "1:32:10"), bufferingText(100)}) {
+        label.text(text);
+        spare.text(text);
+        const int inBox = textPixels(barHost, box), drawn = textPixels(barHost, around);
+        EXPECT_GT(inBox, 50) << text;
+        EXPECT_EQ(drawn, inBox) << text << ": drawn outside its box";
+        EXPECT_EQ(inBox, textPixels(spareHost, RECT{0, 0, 400, 60})) << text << ": cut off or wrapped";
+    }
 }
 
 TEST_F(PlayerTest, PreviousAndNextStayInsideTheList) {
