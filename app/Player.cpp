@@ -5,7 +5,17 @@
 namespace corvina {
 namespace {
 
+constexpr int kOpening = 1;
+constexpr int kBuffering = 3;
 constexpr int kPlaying = 5;
+// A movie last seen this close to its end, then idle, has played to its end
+// (the tick sees the position once a second).
+constexpr int kEndSlackMs = 2000;
+
+// The button offers pause while a movie plays or is on its way to playing.
+bool underWay(int state) {
+    return state == kPlaying || state == kOpening || state == kBuffering;
+}
 
 // An engine item that holds a byte count, which may pass 2^31.
 int64_t byteCount(const EngineConfig& settings, int item) {
@@ -44,6 +54,7 @@ void Player::runCommand(int code) {
     }
     case kStop:
         engine_.close();
+        shown_ = {}; // stopped, not ended: the bar keeps where it was
         bar_.showPlaying(false); // nothing plays: the button offers play again
         return;
     case kMute: {
@@ -82,8 +93,10 @@ void Player::toggleFullScreen() {
 
 void Player::stateTick() {
     const int state = engine_.state();
-    if (state == 0)
+    if (state == 0) {
+        showIdle();
         return;
+    }
     const int duration = engine_.duration();
     TrackBar& seek = bar_.seekBar();
     seek.setBufferedValue(bufferedMark(duration, byteCount(settings_, 29), byteCount(settings_, 5)));
@@ -92,15 +105,36 @@ void Player::stateTick() {
         seek.maximum(duration);
         seek.value(engine_.position()); // draws, without the change event
     }
-    bar_.timeDisplay().text(timeDisplayText(engine_.positionText(), engine_.durationText()));
+    const std::string durationText = engine_.durationText();
+    bar_.timeDisplay().text(timeDisplayText(engine_.positionText(), durationText));
     const int now = engine_.state();
     // Playback started or ended elsewhere (the list, the end of the movie):
     // the button follows.
-    if ((now == kPlaying) != bar_.showsPlaying())
-        bar_.showPlaying(now == kPlaying);
+    if (underWay(now) != bar_.showsPlaying())
+        bar_.showPlaying(underWay(now));
+    shown_ = {true, duration, engine_.position(), durationText};
     const int resumeAt = shell_.historyTick(now, engine_.position());
     if (resumeAt >= 0)
         engine_.seek(resumeAt);
+}
+
+void Player::showIdle() {
+    if (bar_.showsPlaying())
+        bar_.showPlaying(false);
+    if (!shown_.open)
+        return;
+    // Played to its end: the seek bar and the time show the end, not the
+    // last tick's moment before it.
+    const Shown last = shown_;
+    shown_ = {};
+    if (last.duration <= 0 || last.position < last.duration - kEndSlackMs)
+        return;
+    TrackBar& seek = bar_.seekBar();
+    if (!seek.dragging()) {
+        seek.maximum(last.duration);
+        seek.value(last.duration);
+    }
+    bar_.timeDisplay().text(timeDisplayText(last.durationText, last.durationText));
 }
 
 void Player::handleKey(WPARAM key) {

@@ -75,7 +75,17 @@ class Player {
     bool barHidden() const { return barHidden_; }
 
   private:
+    // What the last tick showed of an open movie.
+    struct Shown {
+        bool open = false;
+        int duration = 0, position = 0;
+        std::string durationText;
+    };
+
     void toggleFullScreen();
+    // The tick with nothing open: the button offers play, and a movie that
+    // has just played to its end shows its end.
+    void showIdle();
     void fade(bool in);
 
     PlayerEngine& engine_;
@@ -85,6 +95,7 @@ class Player {
     bool fullScreenOn_ = false;
     bool barHidden_ = false;
     int fadeSerial_ = 0;
+    Shown shown_;
 };
 
 // "×" (GBK): the mute button's text while the sound is off.

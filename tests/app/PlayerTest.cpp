@@ -286,6 +286,32 @@ TEST_F(PlayerTest, TheTickFollowsTheMovieAndKeysDriveIt) {
     EXPECT_FALSE(bar.showsPlaying());
 }
 
+// The button offers pause from the open on, not only once the movie plays;
+// with the tick once a second as in the program, a movie that plays to its
+// end leaves the button offering play, and the seek bar and the time at the
+// end, not at the last tick's moment before it.
+TEST_F(PlayerTest, TheButtonAndTheBarFollowTheStartAndTheEndOfAMovie) {
+    ControlBar& bar = player.bar();
+    engine.open(gbkPath(mediaPath(L"bars.mp4"))); // 4 s
+    ASSERT_NE(engine.state(), 0);
+    player.stateTick();
+    EXPECT_TRUE(bar.showsPlaying()) << "state " << engine.state();
+    std::string durationText;
+    const double started = nowMs();
+    while (engine.state() != 0 && nowMs() - started < 30000) {
+        if (engine.state() == kPlaying)
+            durationText = engine.durationText();
+        player.stateTick();
+        waitFor([] { return false; }, 1000); // the program's tick
+    }
+    ASSERT_EQ(engine.state(), 0);
+    player.stateTick();
+    EXPECT_FALSE(bar.showsPlaying());
+    EXPECT_GT(bar.seekBar().maximum(), 3000);
+    EXPECT_EQ(bar.seekBar().value(), bar.seekBar().maximum());
+    EXPECT_EQ(bar.timeDisplay().text(), durationText + "\\" + durationText);
+}
+
 TEST_F(PlayerTest, ClicksHoldsAndDoubleClicksOnThePicture) {
     play(L"big-tail.mp4");
     // A quick click toggles play and pause; the hold timer lives in between.
