@@ -1,5 +1,7 @@
 #include "Player.h"
 
+#include "PlayerGeometry.h"
+
 #include <cstdlib>
 
 namespace corvina {
@@ -46,9 +48,11 @@ void Player::runCommand(int code) {
     }
     case kPrevious:
     case kNext: {
-        // Only a row of the list: the first has no previous, the last no next.
-        const int row = shell_.listIndex() + (code == kPrevious ? -1 : 1);
-        if (row >= 0 && row < shell_.rowCount())
+        // Only a movie of the list: the first has no previous, the last no
+        // next, and subtitle rows are passed over.
+        const int row = neighbourMovieRow(shell_.listIndex(), code == kPrevious ? -1 : 1, shell_.rowCount(),
+                                          [this](int r) { return shell_.rowIsSubtitle(r); });
+        if (row >= 0)
             shell_.playRow(row);
         return;
     }

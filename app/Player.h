@@ -18,11 +18,13 @@ class PlayerShell {
   public:
     virtual ~PlayerShell() = default;
     virtual void hideWebView() = 0;
-    // The swarm's file list: the row playing now, the number of rows, and
-    // playing another row (selected first).
+    // The swarm's file list: the row playing now, the number of rows,
+    // playing another row (selected first), and what a row holds.
     virtual int listIndex() = 0;
     virtual int rowCount() = 0;
     virtual void playRow(int row) = 0;
+    // Whether the row holds subtitles rather than a movie.
+    virtual bool rowIsSubtitle(int row) = 0;
     virtual void showFileList() = 0;
     virtual void openPictureAdjustment() = 0;
     // Windows in or out of full screen (the player has set its flags first).

@@ -51,4 +51,11 @@ POINT mainWindowStart(const RECT& work, int mainWidth, int mainHeight, int dialo
     return {work.left + std::max((workWidth - mainWidth) / 2, 0), work.top + std::max((workHeight - mainHeight) / 2, 0)};
 }
 
+int neighbourMovieRow(int from, int step, int rows, const std::function<bool(int)>& isSubtitleRow) {
+    for (int row = from + step; row >= 0 && row < rows; row += step)
+        if (!isSubtitleRow(row))
+            return row;
+    return -1;
+}
+
 } // namespace corvina

@@ -6,6 +6,7 @@
 #include "UiGeometry.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace corvina {
@@ -32,6 +33,11 @@ std::string bufferingText(int percent);
 // multiplied before dividing, in 64 bits, clamped to 0..duration; 0 when the
 // total is not known (0 or less).
 int bufferedMark(int durationMs, int64_t readBytes, int64_t totalBytes);
+
+// The row that previous (step -1) or next (step +1) plays from row `from`
+// of `rows`: the nearest that is a movie, skipping subtitle rows; -1 when
+// there is none that way.
+int neighbourMovieRow(int from, int step, int rows, const std::function<bool(int)>& isSubtitleRow);
 
 // Where the main window starts: with `dialogWidth` docked at its right edge,
 // the pair centred in the work area when it fits; otherwise the main window

@@ -5,6 +5,7 @@
 #include "EngineImage.h"
 #include "ProtocolRegistration.h"
 #include "ServiceHosts.h"
+#include "SubtitleNames.h"
 #include "TextConvert.h"
 #include "ProgramPath.h"
 #include "Resources.h"
@@ -60,6 +61,10 @@ int ProcessObjects::listIndex() {
 
 int ProcessObjects::rowCount() {
     return openDialog.rowCount();
+}
+
+bool ProcessObjects::rowIsSubtitle(int row) {
+    return engine::isSubtitleFile(gbkToWide(openDialog.cell(row, 1)));
 }
 
 void ProcessObjects::playRow(int row) {

@@ -67,6 +67,7 @@ struct ProcessObjects : PlayerShell, EngineEventSink {
     void hideWebView() override;
     int listIndex() override;
     int rowCount() override;
+    bool rowIsSubtitle(int row) override;
     void playRow(int row) override;
     void showFileList() override;
     void openPictureAdjustment() override;

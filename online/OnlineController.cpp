@@ -153,6 +153,18 @@ void OnlineController::playSelectedRow() {
     const int row = host_.selectedRow();
     if (row < 0)
         return;
+    if (engine::isSubtitleFile(gbkToWide(host_.cell(row, 1)))) {
+        // Not a movie: while a movie of the list plays, these become its
+        // subtitles; the movie plays on.
+        {
+            std::lock_guard lock(mutex_);
+            if (playingRow_ < 0)
+                return;
+            chosenSubtitleRow_ = row;
+        }
+        startWorker(&OnlineController::resolveChosenSubtitles);
+        return;
+    }
     setListIndex(row);
     startWorker(&OnlineController::resolveSelectedRow);
 }
@@ -174,8 +186,22 @@ void OnlineController::resolveSelectedRow() {
     host_.setStatus(pendingStatus());
     host_.enableResultList(true);
     host_.hideDialog();
-    if (!url.empty() && url != "Error")
+    if (!url.empty() && url != "Error") {
+        {
+            std::lock_guard lock(mutex_);
+            playingRow_ = row;
+        }
         playSubtitlesFor(row, false);
+    }
+}
+
+void OnlineController::resolveChosenSubtitles() {
+    int row = -1;
+    {
+        std::lock_guard lock(mutex_);
+        row = chosenSubtitleRow_;
+    }
+    loadSubtitleRow(row, false);
 }
 
 void OnlineController::resolveByAltServer() {
@@ -186,7 +212,7 @@ void OnlineController::resolveByAltServer() {
         if (resolvedUrl() != "Error") {
             {
                 std::lock_guard lock(mutex_);
-                subtitleMovieRow_ = host_.selectedRow();
+                subtitleMovieRow_ = playingRow_ = host_.selectedRow();
             }
             startWorker(&OnlineController::resolveSubtitlesOfAltPlay); // off the window thread
         }
@@ -209,17 +235,20 @@ void OnlineController::playSubtitlesFor(int row, bool alternative) {
     const int rows = host_.rowCount();
     for (int r = 0; r < rows; ++r)
         names.push_back(r == row ? std::wstring() : gbkToWide(host_.cell(r, 1))); // not the movie itself
-    const int best = engine::pickSubtitle(gbkToWide(host_.cell(row, 1)), names);
-    if (best < 0)
+    loadSubtitleRow(engine::pickSubtitle(gbkToWide(host_.cell(row, 1)), names), alternative);
+}
+
+void OnlineController::loadSubtitleRow(int row, bool alternative) {
+    if (row < 0)
         return;
     std::string url, cookie;
     if (alternative) {
         const std::string answer =
-            fetch("http://" + endpoints_.code + "/code.php/?sha1=" + percentEncode(host_.cell(best, 3)));
+            fetch("http://" + endpoints_.code + "/code.php/?sha1=" + percentEncode(host_.cell(row, 3)));
         url = textBetween(answer, "ode:", "#cookie:", 1, true);
         cookie = "FTN5K=" + textBetween(answer, "#cookie:", "|");
     } else {
-        std::tie(url, cookie) = mainPathStream(mainPathCodeAnswer(host_.cell(best, 1), host_.cell(best, 2)));
+        std::tie(url, cookie) = mainPathStream(mainPathCodeAnswer(host_.cell(row, 1), host_.cell(row, 2)));
     }
     if (!url.empty() && url != "Error")
         host_.setSubtitles(url, cookie);

@@ -69,6 +69,10 @@ class OnlineController : public std::enable_shared_from_this<OnlineController> {
     // The body of `url` as text; empty once stopped.
     std::string fetch(const std::string& url) const;
     void resolveSubtitlesOfAltPlay(); // worker job: playSubtitlesFor(subtitleMovieRow_, true)
+    void resolveChosenSubtitles();    // worker job: loadSubtitleRow(chosenSubtitleRow_, false)
+    // Resolves the list's row `row` (none when negative) and hands it to the
+    // engine as the subtitles, through the main path or the alternative server.
+    void loadSubtitleRow(int row, bool alternative);
     // The main path for the file of that name and size: fx.php for its
     // sha1, then code.php's answer; and the stream address and cookie in it.
     std::string mainPathCodeAnswer(const std::string& name, const std::string& size) const;
@@ -85,6 +89,8 @@ class OnlineController : public std::enable_shared_from_this<OnlineController> {
     std::string resolvedCookie_;
     int listIndex_ = 0;
     int subtitleMovieRow_ = -1;
+    int playingRow_ = -1;        // the list's movie playing, once one has
+    int chosenSubtitleRow_ = -1; // a subtitle row the user double-clicked
     bool resumePending_ = false;
     int activeWorkers_ = 0;
     std::shared_ptr<HttpCancel> cancel_ = std::make_shared<HttpCancel>();

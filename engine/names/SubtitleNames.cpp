@@ -10,6 +10,13 @@ std::wstring lowerAscii(std::wstring s) {
     return s;
 }
 
+// The subtitle formats the renderer reads, in the order that ranks them.
+constexpr const wchar_t* kExtensions[] = {L".srt", L".ass", L".ssa", L".vtt"};
+
+bool endsWith(const std::wstring& name, const std::wstring& ext) {
+    return name.size() > ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0;
+}
+
 std::wstring stem(const std::wstring& name) {
     const size_t dot = name.rfind(L'.');
     return dot == std::wstring::npos || dot == 0 ? name : name.substr(0, dot);
@@ -18,7 +25,6 @@ std::wstring stem(const std::wstring& name) {
 } // namespace
 
 int subtitleRank(const std::wstring& movie, const std::wstring& candidate) {
-    static const wchar_t* const extensions[] = {L".srt", L".ass", L".ssa", L".vtt"};
     struct Tag {
         const wchar_t* text;
         int rank;
@@ -29,8 +35,8 @@ int subtitleRank(const std::wstring& movie, const std::wstring& candidate) {
     if (base.empty())
         return -1;
     for (int e = 0; e < 4; ++e) {
-        const std::wstring ext = extensions[e];
-        if (name.size() <= ext.size() || name.compare(name.size() - ext.size(), ext.size(), ext) != 0)
+        const std::wstring ext = kExtensions[e];
+        if (!endsWith(name, ext))
             continue;
         const std::wstring rest = name.substr(0, name.size() - ext.size());
         if (rest == base)
@@ -44,6 +50,14 @@ int subtitleRank(const std::wstring& movie, const std::wstring& candidate) {
         return -1;
     }
     return -1;
+}
+
+bool isSubtitleFile(const std::wstring& name) {
+    const std::wstring lower = lowerAscii(name);
+    for (const wchar_t* ext : kExtensions)
+        if (endsWith(lower, ext))
+            return true;
+    return false;
 }
 
 int pickSubtitle(const std::wstring& movie, const std::vector<std::wstring>& candidates) {

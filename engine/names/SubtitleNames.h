@@ -16,6 +16,10 @@ namespace engine {
 // + extension). -1 when it is not a subtitle file of that movie.
 int subtitleRank(const std::wstring& movie, const std::wstring& candidate);
 
+// True when the file name (no folders) has a subtitle extension (.srt, .ass,
+// .ssa, .vtt; ASCII letters compared without case) after a non-empty stem.
+bool isSubtitleFile(const std::wstring& name);
+
 // The index of the best-ranked candidate (the first among equals), or -1.
 int pickSubtitle(const std::wstring& movie, const std::vector<std::wstring>& candidates);
 

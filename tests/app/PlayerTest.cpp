@@ -14,6 +14,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <set>
 
 using namespace corvina;
 using namespace testing_support;
@@ -28,6 +29,7 @@ class RecordingShell : public PlayerShell {
     int listIndex() override { return index; }
     int rowCount() override { return rows; }
     void playRow(int row) override { log.push_back("play row " + std::to_string(row)); }
+    bool rowIsSubtitle(int row) override { return subtitleRows.count(row) > 0; }
     void showFileList() override { log.push_back("file list"); }
     void openPictureAdjustment() override { log.push_back("picture adjustment"); }
     void placeForFullScreen(bool on) override { log.push_back(on ? "full screen" : "windowed"); }
@@ -58,6 +60,7 @@ class RecordingShell : public PlayerShell {
     std::vector<std::string> log;
     std::vector<int> opacities;
     int index = 0, rows = 0, resumeAt = -1, pointer = 0, waits = 0;
+    std::set<int> subtitleRows;
     bool barVisible = true;
     WindowHost* barHost = nullptr;
     std::function<void()> duringWait; // runs inside the next wait of a fade
@@ -172,20 +175,27 @@ TEST_F(PlayerTest, TheTimeDisplayHoldsItsTextsWholeOnOneLine) {
 TEST_F(PlayerTest, PreviousAndNextStayInsideTheList) {
     struct Case {
         int index, rows, command;
+        std::set<int> subtitleRows;
         std::vector<std::string> log;
     };
     const Case cases[] = {
-        {0, 3, kPrevious, {}}, // the first row has no previous: -1 never reaches the list
-        {0, 3, kNext, {"play row 1"}},
-        {2, 3, kNext, {}},
-        {2, 3, kPrevious, {"play row 1"}},
-        {0, 0, kNext, {}},
-        {5, 3, kPrevious, {}}, // a stale index past the list
+        {0, 3, kPrevious, {}, {}}, // the first row has no previous: -1 never reaches the list
+        {0, 3, kNext, {}, {"play row 1"}},
+        {2, 3, kNext, {}, {}},
+        {2, 3, kPrevious, {}, {"play row 1"}},
+        {0, 0, kNext, {}, {}},
+        {5, 3, kPrevious, {}, {}}, // a stale index past the list
+        // Subtitle rows are passed over, both ways, and are never the last word.
+        {0, 4, kNext, {1, 2}, {"play row 3"}},
+        {3, 4, kPrevious, {1, 2}, {"play row 0"}},
+        {0, 3, kNext, {1, 2}, {}},
+        {2, 3, kPrevious, {0, 1}, {}},
     };
     for (const Case& c : cases) {
         shell.log.clear();
         shell.index = c.index;
         shell.rows = c.rows;
+        shell.subtitleRows = c.subtitleRows;
         player.runCommand(c.command);
         EXPECT_EQ(shell.log, c.log) << c.index << "/" << c.rows << " " << c.command;
     }

@@ -163,6 +163,29 @@ TEST(Subtitles, NamesBelongToTheirMovieInPreferenceOrder) {
     EXPECT_EQ(engine::pickSubtitle(movie, {}), -1);
 }
 
+// Which names in a swarm's list are subtitles, not movies.
+TEST(SubtitleNames, SubtitleFilesByExtension) {
+    const struct {
+        const wchar_t* name;
+        bool subtitle;
+    } cases[] = {
+        {L"\u7b2c\u4e8c\u96c6 \u6d4b\u8bd5\u56fe.chs.srt", true}, // 第二集 测试图.chs.srt
+        {L"Movie.EN.SRT", true},
+        {L"a.ass", true},
+        {L"a.ssa", true},
+        {L"a.vtt", true},
+        {L"\u7b2c\u4e8c\u96c6.mp4", false},
+        {L"movie.srt.mkv", false},
+        {L"subs.zip", false},
+        {L"readme.txt", false},
+        {L".srt", false}, // no name before the extension
+        {L"srt", false},
+        {L"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(engine::isSubtitleFile(c.name), c.subtitle) << static_cast<int>(&c - cases);
+}
+
 } // namespace
 
 namespace {

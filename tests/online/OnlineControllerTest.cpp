@@ -338,6 +338,40 @@ TEST_F(OnlineTest, TheMoviesSubtitleRowIsResolvedTheSameWay) {
     EXPECT_TRUE(host.subtitlesNow().empty());
 }
 
+// A subtitle row is not a movie: chosen with nothing playing it asks for
+// nothing; chosen while a movie of the list plays, it is resolved and handed
+// to the engine as that movie's subtitles, and the movie plays on.
+TEST_F(OnlineTest, ASubtitleRowChosenBecomesThePlayingMoviesSubtitles) {
+    const char* rows[][4] = {{"0", "电影 1.mkv", "1 GB", "M"}, {"1", "另一部.chs.srt", "2 KB", "C"}};
+    for (const auto& row : rows) {
+        const int r = dialog.appendRow();
+        for (int col = 0; col < 4; ++col)
+            dialog.setCell(r, col, row[col]);
+    }
+    dialog.selectRow(1);
+    online->playSelectedRow();
+    pumpMessages(300);
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_EQ(online->listIndex(), 0);
+
+    answer("/fx.php?hash=%B5%E7%D3%B0%201.mkv&index=1%20GB", "{\"file_hash\" : \"F1\"}");
+    answer("/code.php?sha1=F1", "code:http://h/movie#cookie:FTN5K=m|");
+    answer("/fx.php?hash=%C1%ED%D2%BB%B2%BF.chs.srt&index=2%20KB", "{\"file_hash\" : \"F2\"}");
+    answer("/code.php?sha1=F2", "code:http://h/sub#cookie:FTN5K=s|");
+    dialog.selectRow(0);
+    online->playSelectedRow();
+    ASSERT_TRUE(waitFor([&] { return host.openedNow().size() == 1; }));
+    pumpMessages(300);
+    EXPECT_TRUE(host.subtitlesNow().empty()); // not this movie's by name
+
+    dialog.selectRow(1);
+    online->playSelectedRow();
+    ASSERT_TRUE(waitFor([&] { return !host.subtitlesNow().empty(); }));
+    EXPECT_EQ(host.subtitlesNow()[0], std::make_pair(std::string("http://h/sub"), std::string("FTN5K=s")));
+    EXPECT_EQ(host.openedNow().size(), 1u);
+    EXPECT_EQ(online->listIndex(), 0);
+}
+
 TEST_F(OnlineTest, PlaySelectedRowNeedsASelection) {
     dialog.appendRow();
     dialog.selectRow(-1);
