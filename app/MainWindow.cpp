@@ -10,6 +10,8 @@
 
 #include <windowsx.h>
 
+#include <utility>
+
 namespace corvina {
 namespace {
 
@@ -22,6 +24,14 @@ constexpr UINT kShowFollowersMessage = WM_APP + 22;
 constexpr UINT_PTR kStackingTimer = 0x5354;
 constexpr UINT kStackingTimerMs = 250;
 constexpr int kStackingChecks = 4;
+
+// Wine without a window manager shows the windows in an order that can differ
+// from the z-order it reports; Windows keeps the two the same, so a restack
+// there would only make the followers blink.
+bool screenOrderMayDiffer() {
+    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
 
 // True when `upper` lies above `lower` in the z-order.
 bool above(HWND upper, HWND lower) {
@@ -148,15 +158,22 @@ void MainWindow::layoutFollowersAt(const RECT& m) const {
 
 void MainWindow::keepStacking(bool restack) {
     stackingCheckPosted_ = false;
+    restack = restack && screenOrderMayDiffer();
     const ProcessObjects& app = processObjects();
     HWND video = app.videoWindow.hwnd(), bar = app.controlBarWindow.hwnd(), adjust = app.previewWindow.hwnd();
     if (minimised_ || !video || !IsWindowVisible(video))
         return;
     auto visible = [](HWND h) { return h && IsWindowVisible(h); };
     const bool barShown = visible(bar), adjustShown = barShown && visible(adjust);
-    if (!restack && above(video, hwnd()) && (!barShown || above(bar, video)) &&
-        (!adjustShown || above(adjust, bar)))
+    constexpr UINT kInPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    const bool videoAndBarRight = above(video, hwnd()) && (!barShown || above(bar, video));
+    if (!restack && videoAndBarRight) {
+        // The adjustment window owns nothing: raised, it is the topmost
+        // window, and the screen shows it so too.
+        if (adjustShown && !above(adjust, bar))
+            SetWindowPos(adjust, HWND_TOP, 0, 0, 0, 0, kInPlace);
         return;
+    }
     // Wine shows a window above the others only when it becomes the topmost
     // visible one, and the windows VideoWindow owns always go above it. So
     // they leave the screen for a moment: VideoWindow is raised alone, then
@@ -165,14 +182,25 @@ void MainWindow::keepStacking(bool restack) {
         ShowWindow(adjust, SW_HIDE);
     if (barShown)
         ShowWindow(bar, SW_HIDE);
-    SetWindowPos(video, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (barShown)
-        ShowWindow(bar, SW_SHOWNOACTIVATE);
-    if (adjustShown)
-        ShowWindow(adjust, SW_SHOWNOACTIVATE);
+    SetWindowPos(video, HWND_TOP, 0, 0, 0, 0, kInPlace);
+    // Shown again, a window keeps its old place in the z-order; it goes to
+    // the top, where the screen already shows it.
+    for (HWND owned : {barShown ? bar : nullptr, adjustShown ? adjust : nullptr}) {
+        if (owned) {
+            ShowWindow(owned, SW_SHOWNOACTIVATE);
+            SetWindowPos(owned, HWND_TOP, 0, 0, 0, 0, kInPlace);
+        }
+    }
 }
 
-void MainWindow::checkStackingSoon() {
+void MainWindow::watchStacking() {
+    stackingChecksLeft_ = kStackingChecks;
+    if (hwnd())
+        SetTimer(hwnd(), kStackingTimer, kStackingTimerMs, nullptr);
+}
+
+void MainWindow::checkStackingSoon(bool restack) {
+    restackPosted_ = restackPosted_ || restack;
     if (!stackingCheckPosted_ && hwnd())
         stackingCheckPosted_ = PostMessageW(hwnd(), kKeepStackingMessage, 0, 0) != FALSE;
 }
@@ -231,7 +259,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             showFollowers(true);
         return 0;
     case kKeepStackingMessage:
-        keepStacking(false);
+        keepStacking(std::exchange(restackPosted_, false));
         return 0;
     case WM_NCPAINT:
         // Wine repaints a window the X server shows as uncovered, and first
@@ -283,8 +311,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if ((pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
             followMove();
         checkStackingSoon();
-        stackingChecksLeft_ = kStackingChecks;
-        SetTimer(hwnd(), kStackingTimer, kStackingTimerMs, nullptr);
+        watchStacking();
         return PlainWindow::handleMessage(message, wParam, lParam);
     }
     case WM_TIMER:

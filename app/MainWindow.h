@@ -30,6 +30,14 @@ class MainWindow : public PlainWindow {
     // VideoWindow over the whole screen with the bar along its bottom, or
     // both back over this window.
     void placeForFullScreen(bool on) const;
+    // Checks the set's stacking once the current message is done (after
+    // anything that may have raised one of its windows out of order); with
+    // `restack`, restacks it in any case where the screen's order may differ
+    // from the z-order.
+    void checkStackingSoon(bool restack = false);
+    // Checks it a few times more in the next second: Wine changes the
+    // z-order some time after a change, and tells nobody.
+    void watchStacking();
 
   protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -43,8 +51,8 @@ class MainWindow : public PlainWindow {
     // adjustment window above the bar, put right where they are not, or
     // in any case with `restack`.
     void keepStacking(bool restack);
-    void checkStackingSoon();
     bool stackingCheckPosted_ = false;
+    bool restackPosted_ = false;
     int stackingChecksLeft_ = 0;
     bool activatedOnce_ = false;
     bool minimised_ = false;

@@ -67,7 +67,8 @@ void PreviewWindow::createControls(Endpoint* host) {
         sliders[i].create(host, 60, rows[i], 100, 14, 0, colours, 100, 50, 214 + static_cast<int>(i),
                           [this](int value, int tag) { setting_(tag, std::to_string(value)); });
     }
-    captions[4].create(host, 168, 26, 58, 14, 0, 0xFFFFFFFF, 0xFFFFFFFF, kCaptions[4], 10000);
+    // Four characters of the 14-pixel font need about 61 pixels with GDI+'s padding.
+    captions[4].create(host, 168, 26, 72, 14, 0, 0xFFFFFFFF, 0xFFFFFFFF, kCaptions[4], 10000);
     struct Option {
         const char* name;
         int x, y, width;

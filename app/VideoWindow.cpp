@@ -9,7 +9,6 @@ namespace {
 // The identifier handed to the engine as item 3.
 constexpr char kEngineIdentifier[] = "{8A4C6F7E-2B1D-4E3A-9C5F-0D7B6E1A2F34}";
 
-constexpr UINT kRaiseBar = WM_APP + 33;
 
 // Keys reach the player from either host; the message goes on.
 LRESULT keyFilter(HWND, UINT message, WPARAM wParam, LPARAM) {
@@ -63,22 +62,20 @@ LRESULT VideoWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ACTIVATE:
         // Activated (a click on the picture focuses the engine's window):
-        // once that is done, the bar it owns is put back on top of it. Some
-        // window systems raise a focused window over its owned ones (Wine).
-        if (LOWORD(wParam) != WA_INACTIVE)
-            PostMessageW(hwnd(), kRaiseBar, 0, 0);
-        return PlainWindow::handleMessage(message, wParam, lParam);
-    case kRaiseBar:
-        if (HWND bar = app.controlBarWindow.hwnd(); bar && IsWindowVisible(bar)) {
-            // Already first in z-order, a plain raise changes nothing the
-            // window system sees; out of the top band and back does.
-            SetWindowPos(bar, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            SetWindowPos(bar, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Wine may raise it over the windows it owns, at once or later;
+        // the main window puts the set's order back.
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            app.mainWindow.checkStackingSoon();
+            app.mainWindow.watchStacking();
         }
-        return 0;
+        return PlainWindow::handleMessage(message, wParam, lParam);
     case WM_TIMER:
-        if (wParam == kStateTimer)
+        if (wParam == kStateTimer) {
             app.player.stateTick();
+            // Once a second, the set's order too: a few window look-ups, and
+            // a repair only where Wine has moved a window out of it.
+            app.mainWindow.checkStackingSoon();
+        }
         else if (wParam == kHoldTimer)
             app.player.holdTick();
         return 0;

@@ -3,8 +3,11 @@
 
 The grid's margins are 9, 50, 9, 9: the outer 4 pixels are a soft shadow (the
 hosts keep their frame 4 pixels in from the window edge), then a one-pixel
-outline, a 45-pixel title band shaded top to bottom, a dark rule under it and
-the body. Only the standard library is used."""
+outline, a 20-pixel title band shaded top to bottom (the title text and the
+system buttons), a dark rule under it at row 25 and the body, which begins
+where the windows' first controls and the main window's picture do (row 26).
+The rest of the top margin is body, not title. Only the standard library is
+used."""
 import math
 import os
 import sys
@@ -14,7 +17,7 @@ from pngkit import png  # noqa: E402
 
 WIDTH, HEIGHT = 40, 70
 INSET = 4          # room for the shadow
-TITLE_BOTTOM = 49  # the rule under the title band
+TITLE_BOTTOM = 25  # the rule under the title band
 
 
 def mix(a, b, t):

@@ -35,7 +35,7 @@ bool UiEngine::start() {
     if (!t.titleFont.createFirstOf(titleFontFamilies(), 14))
         ok = t.titleFont.fromDefaultGuiFont() && ok;
     ok = t.titleBrush.create(0xF0787A7B) && ok;
-    ok = t.titleFormat.create(Gdiplus::StringFormatFlagsNoFontFallback) &&
+    ok = t.titleFormat.create(Gdiplus::StringFormatFlagsNoFontFallback | Gdiplus::StringFormatFlagsNoWrap) &&
          t.titleFormat.setLineAlign(Gdiplus::StringAlignmentCenter) &&
          t.titleFormat.setAlign(Gdiplus::StringAlignmentNear) && ok;
     ok = t.controlTextBrush.create(0xFF000000) && t.scratchBrush.create(0xFF000000) && ok;
@@ -43,7 +43,7 @@ bool UiEngine::start() {
     ok = t.labelFormat.create(Gdiplus::StringFormatFlagsNoFontFallback | Gdiplus::StringFormatFlagsNoWrap) &&
          t.labelFormat.setLineAlign(Gdiplus::StringAlignmentCenter) &&
          t.labelFormat.setAlign(Gdiplus::StringAlignmentNear) && ok;
-    ok = t.centredFormat.create(Gdiplus::StringFormatFlagsNoFontFallback) &&
+    ok = t.centredFormat.create(Gdiplus::StringFormatFlagsNoFontFallback | Gdiplus::StringFormatFlagsNoWrap) &&
          t.centredFormat.setLineAlign(Gdiplus::StringAlignmentCenter) &&
          t.centredFormat.setAlign(Gdiplus::StringAlignmentCenter) && ok;
     ok = t.checkBoxes[0].fromBytes(glyphBytes(Glyph::BoxNormal)) &&

@@ -28,12 +28,12 @@ struct UiTheme {
     PenObject lightPen;              // ARGB 0x64FFFFFF, width 1
     FontObject titleFont;            // 14 world units, regular; also the label font
     SolidBrush titleBrush;           // 0xF0787A7B
-    StringFormatObject titleFormat;  // no font fallback, line centre, near
+    StringFormatObject titleFormat;  // no font fallback, no wrapping, line centre, near
     SolidBrush controlTextBrush;     // each text-drawing control sets its colour before drawing
     SolidBrush scratchBrush;         // each control sets the colour it needs right before a fill
     SolidBrush labelTextBrush;       // RGB(192,192,192), opaque
-    StringFormatObject labelFormat;  // no font fallback, line centre, near
-    StringFormatObject centredFormat; // no font fallback, centred both ways
+    StringFormatObject labelFormat;  // no font fallback, no wrapping, line centre, near
+    StringFormatObject centredFormat; // no font fallback, no wrapping, centred both ways
     BitmapObject checkBoxes[3];       // the check box's glyph: normal, hot, pressed
     BitmapObject checkMark;           // drawn over it when checked
 };

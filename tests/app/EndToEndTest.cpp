@@ -405,7 +405,8 @@ bool isAbove(HWND upper, HWND lower) {
 }
 
 // Maximise and restore from the title bar's buttons keep the picture and the
-// bar above the main window, on screen too; minimise takes the picture, the
+// bar above the main window, on screen too, and so does a click on the
+// picture with the adjustment window open; minimise takes the picture, the
 // bar and the dialog along, and a click on the minimised window brings all
 // of them back in their places and order.
 TEST(EndToEnd, TheWindowSetStaysOnePieceThroughMaximiseRestoreAndMinimise) {
@@ -421,7 +422,14 @@ TEST(EndToEnd, TheWindowSetStaysOnePieceThroughMaximiseRestoreAndMinimise) {
     ASSERT_TRUE(stacked());
     // What the screen shows of the bar, and of the picture's corner (black
     // around the idle logo, the frame's colour where the main window covers it).
-    const std::vector<uint32_t> barPixels = grabScreen(b);
+    // Taken once the bar has settled: the same for over a second, longer
+    // than the start-up's stacking checks run.
+    std::vector<uint32_t> barPixels;
+    ASSERT_TRUE(waitFor([&] {
+        barPixels = grabScreen(b);
+        pumpMessages(1200);
+        return barPixels == grabScreen(b);
+    }));
     auto pictureCorner = [&] {
         const RECT now = rectOf(video);
         return grabScreen(RECT{now.left + 2, now.top + 2, now.left + 12, now.top + 12});
@@ -441,6 +449,36 @@ TEST(EndToEnd, TheWindowSetStaysOnePieceThroughMaximiseRestoreAndMinimise) {
     EXPECT_TRUE(waitFor([&] { return stacked() && grabScreen(b) == barPixels && pictureCorner() == corner; }));
     EXPECT_TRUE(waitFor([&] { return sameRect(d, rectOf(dialog)); }));
 
+    // The picture-adjustment window from the bar's button, then a click on
+    // the picture: the adjustment window stays above the bar, the bar above
+    // the picture, and none of them above other programs' windows.
+    pointerClick(b.right - 64, b.top + 31);
+    HWND adjust = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (adjust = program.ownedBy(bar)) != nullptr && IsWindowVisible(adjust); }));
+    const RECT a = rectOf(adjust);
+    EXPECT_TRUE(waitFor([&] { return isAbove(adjust, bar) && stacked(); }));
+    // The pointer where it will click, clear of the adjustment window (which
+    // is centred) and of its controls' hover; then the window as it settles
+    // on the screen.
+    const POINT onPicture{v.left + 40, v.top + 40};
+    SetCursorPos(onPicture.x, onPicture.y);
+    std::vector<uint32_t> adjustPixels;
+    ASSERT_TRUE(waitFor([&] {
+        adjustPixels = grabScreen(a);
+        pumpMessages(300);
+        const uint32_t title = grabScreen(RECT{a.left + 200, a.top + 12, a.left + 201, a.top + 13})[0];
+        return (title & 0xFFFFFF) != 0 && adjustPixels == grabScreen(a); // shown, over the black picture
+
+    }));
+    pointerClick(onPicture.x, onPicture.y);
+    pumpMessages(500);
+    EXPECT_TRUE(waitFor([&] { return isAbove(adjust, bar) && stacked(); }));
+    EXPECT_TRUE(waitFor([&] { return grabScreen(a) == adjustPixels && grabScreen(b) == barPixels; }));
+    for (HWND w : {main, video, bar, adjust})
+        EXPECT_FALSE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    pointerClick(a.right - 4 - 21, a.top + 4 + 10); // its close button
+    ASSERT_TRUE(waitFor([&] { return !IsWindowVisible(adjust); }));
+
     pointerClick(m.right - 85, m.top + 14); // minimise
     ASSERT_TRUE(waitFor([&] { return IsIconic(main) != FALSE; }));
     EXPECT_TRUE(waitFor(
@@ -451,7 +489,7 @@ TEST(EndToEnd, TheWindowSetStaysOnePieceThroughMaximiseRestoreAndMinimise) {
     ASSERT_TRUE(waitFor([&] { return !IsIconic(main) && IsWindowVisible(bar) && IsWindowVisible(dialog); }));
     const RECT m2 = rectOf(main), v2 = rectOf(video), b2 = rectOf(bar), d2 = rectOf(dialog);
     EXPECT_TRUE(sameRect(m, m2) && sameRect(v, v2) && sameRect(b, b2) && sameRect(d, d2));
-    EXPECT_TRUE(stacked());
+    EXPECT_TRUE(waitFor(stacked));
     EXPECT_TRUE(waitFor([&] { return grabScreen(b) == barPixels; }));
     EXPECT_TRUE(waitFor([&] { return pictureCorner() == corner; }));
     program.closeFromTitleBar();
