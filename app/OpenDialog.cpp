@@ -28,7 +28,9 @@ const DialogControl kControls[] = {
     {kHashLabel, 0, WC_STATICW, SS_LEFT | SS_CENTERIMAGE, 7, 27, 58, 24, "输入HASH："},
     {kHashEdit, 0, WC_EDITW, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 69, 26, 250, 26,
      OpenDialog::kSampleHash},
-    {kSearchButton, 0, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 323, 24, 190, 30, "寻找"},
+    // Side by side with a gap: over a wider search button, the continue
+    // button covered the search button's caption.
+    {kSearchButton, 0, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 323, 24, 80, 30, "寻找"},
     {kContinueButton, 0, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 408, 24, 105, 30, "继续上次"},
     {kResultList, 0, WC_LISTVIEWW,
      LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA | WS_BORDER | WS_TABSTOP, 5,
@@ -112,9 +114,6 @@ void OpenDialog::createControls() {
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
         SendMessageW(child, WM_SETFONT, font, FALSE);
     }
-    // The two search-row buttons overlap by design: the continue button lies
-    // on top, the search button stays reachable on its left part.
-    SetWindowPos(control(kContinueButton), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     HWND list = control(kResultList);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);

@@ -72,7 +72,7 @@ TEST_F(OpenDialogTest, EveryControlAtItsRectangleWithItsText) {
         {corvina::kTabControl, {-1, 0, 519, 464}, ""},
         {corvina::kHashLabel, {7, 27, 65, 51}, "输入HASH："},
         {corvina::kHashEdit, {69, 26, 319, 52}, OpenDialog::kSampleHash},
-        {corvina::kSearchButton, {323, 24, 513, 54}, "寻找"},
+        {corvina::kSearchButton, {323, 24, 403, 54}, "寻找"},
         {corvina::kContinueButton, {408, 24, 513, 54}, "继续上次"},
         {corvina::kResultList, {5, 61, 512, 456}, ""},
         {corvina::kUrlEdit, {9, 40, 513, 80}, "请输入网络地址播放"},
@@ -182,13 +182,18 @@ TEST_F(OpenDialogTest, ButtonsCallTheirActions) {
     EXPECT_EQ(recorded.altResolves, 1);
 }
 
-TEST_F(OpenDialogTest, OverlappingSearchButtonsStayReachable) {
+TEST_F(OpenDialogTest, SearchAndContinueButtonsSideBySide) {
     HWND tab = dialog.control(corvina::kTabControl);
-    // The left part of the search button and the continue button each take a click there.
-    EXPECT_EQ(ChildWindowFromPointEx(tab, POINT{350, 40}, CWP_SKIPINVISIBLE),
-              dialog.control(corvina::kSearchButton));
-    EXPECT_EQ(ChildWindowFromPointEx(tab, POINT{450, 40}, CWP_SKIPINVISIBLE),
-              dialog.control(corvina::kContinueButton));
+    HWND search = dialog.control(corvina::kSearchButton), resume = dialog.control(corvina::kContinueButton);
+    // Neither covers the other, so both captions show; each takes the click
+    // at its own centre.
+    const RECT a = rectIn(search), b = rectIn(resume);
+    RECT both{};
+    EXPECT_FALSE(IntersectRect(&both, &a, &b));
+    EXPECT_EQ(ChildWindowFromPointEx(tab, POINT{(a.left + a.right) / 2, (a.top + a.bottom) / 2}, CWP_SKIPINVISIBLE),
+              search);
+    EXPECT_EQ(ChildWindowFromPointEx(tab, POINT{(b.left + b.right) / 2, (b.top + b.bottom) / 2}, CWP_SKIPINVISIBLE),
+              resume);
 }
 
 TEST_F(OpenDialogTest, ClickInUrlEditClearsOnlyThePlaceholder) {
