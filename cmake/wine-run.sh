@@ -29,7 +29,9 @@ init_prefix() {
     # Creating a prefix once is slow; a lock keeps parallel tests from racing.
     exec 9>"$build_dir/.wineprefix.lock"
     flock 9
-    if [ ! -f "$WINEPREFIX/.corvina-ready-2" ]; then
+    # The marker's number goes up when a prefix made before must be brought
+    # up to date (3: Wine's own fonts copied in, below).
+    if [ ! -f "$WINEPREFIX/.corvina-ready-3" ]; then
         mkdir -p "$WINEPREFIX"
         env LC_ALL=zh_CN.UTF-8 "$wine_bin" wineboot -i >/dev/null 2>&1
         # No window manager runs here: without this, Wine waits for one on
@@ -39,7 +41,12 @@ init_prefix() {
             "$wine_bin" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$f" /t REG_SZ \
                 /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
         done
-        touch "$WINEPREFIX/.corvina-ready-2"
+        # Wine's own fonts (fonts-wine), Marlett among them for the glyphs of
+        # standard caption buttons: this Wine does not look for them where
+        # the package puts them, but it reads the prefix's font folder.
+        mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+        cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+        touch "$WINEPREFIX/.corvina-ready-3"
     fi
     # A persistent server makes every later start of this prefix fast.
     wineserver -p >/dev/null 2>&1 || true
