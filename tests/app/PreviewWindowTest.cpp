@@ -3,6 +3,7 @@
 // engine playing a real file the picture changes on the screen and the live
 // preview follows it.
 #include "PreviewWindow.h"
+#include "LoopbackHttpServer.h"
 #include "TestSupport.h"
 #include "UiFixture.h"
 #include "UiEngine.h"
@@ -99,6 +100,26 @@ TEST_F(PreviewWindowTest, EachControlSetsItsItemAndClosingOnlyHides) {
     EXPECT_EQ(window.sliders[0].value(), 75);
     EXPECT_EQ(window.renderers[1].checked(), 1);
     ShowWindow(window.hwnd(), SW_HIDE);
+}
+
+// With the program's own frame image, the title colour takes only the band
+// the title occupies: the rows of the first controls (from 26) are body, in
+// the middle of the window as below it, and the title band is not.
+TEST(PreviewWindowFrame, TheTitleBandEndsAboveTheControls) {
+    ui_testing::startUi();
+    const std::string png = readAll(binDirectory() + L"\\..\\frame.png");
+    ASSERT_FALSE(png.empty());
+    TestWindow video{0, 0, 320, 240, false};
+    PlayerEngine engine;
+    ASSERT_GT(engine.create(video.hwnd(), 0, 0, 320, 240, {}), 0);
+    WindowHost host;
+    PreviewWindow window{host, engine, [](int, const std::string&) {}};
+    ASSERT_TRUE(window.load(nullptr, engine.window(), std::vector<uint8_t>(png.begin(), png.end())));
+    // x 380: right of every control, inside the 9-pixel side margin.
+    const uint32_t body = host.compositeLayer().pixel(378, 100);
+    for (int y : {27, 30, 40, 48, 49, 60})
+        EXPECT_EQ(host.compositeLayer().pixel(378, y), body) << "row " << y;
+    EXPECT_NE(host.compositeLayer().pixel(378, 12), body);
 }
 
 TEST_F(PreviewWindowTest, ThePictureChangesOnScreenAndThePreviewFollowsIt) {
